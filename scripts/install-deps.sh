@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test Volmar.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+packages=(
+  build-essential cmake
+  qt6-base-dev qt6-charts-dev libqt6charts6-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-qpa-plugins fonts-dejavu-core
+  xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"

@@ -1,0 +1,40 @@
+#include "commands/Context.h"
+
+#include "commands/ParamDialog.h"
+
+namespace volmar {
+
+Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
+  openDialog.filters = {"Data files (*.dat)|*.dat", "ASCII data files (*.asc)|*.asc",
+                        "Text data files (*.txt)|*.txt", "Prototypes (*.wgt)|*.wgt",
+                        "All files(*.*)|*.*"};
+  openDialog.defaultExt = "dat";
+  saveDialog.filters = {"Prototypes file (*.wgt)|*.wgt", "Class labels file (*.lst)|*.lst",
+                        "Info measure file (*.inf)|*.inf", "Error hits file (*.err)|*.err",
+                        "Blocks(sample)xPrototypes|*.bsp"};
+}
+
+void mainWindowCreated(Context& ctx) {
+  Shell& sh = ctx.shell;
+  for (MenuItem item : {MenuItem::Parameterize1, MenuItem::Run1, MenuItem::Compareoverreplications1,
+                        MenuItem::Adjacencygraph1, MenuItem::BlockssamplesxPrototypescontingencytable1,
+                        MenuItem::Adjgraphforselectedblockssamples1})
+    sh.enableMenu(item, false);
+  // Items disabled in the menu's own design.
+  for (MenuItem item : {MenuItem::Initialize1, MenuItem::Subtractiveclustering1, MenuItem::Recall,
+                        MenuItem::Similarityofprototypes1, MenuItem::Trimadjacencygraph1,
+                        MenuItem::Restoreadjacencygraph1, MenuItem::Crosstabulateblockspairwise1,
+                        MenuItem::absfrequencies1, MenuItem::BlockssamplesxPrototypestable1,
+                        MenuItem::Frequencyofprototypesforpairofblocks1})
+    sh.enableMenu(item, false);
+  ctx.ws.ParamsEntered = false;
+  ctx.ws.UseSubtClus = false;
+  sh.setChartTitle("Sum of distances (bars), wSSI (line)");
+  sh.setChartFoot("# of classes (prototypes)");
+  sh.setStatus("Status...");
+  // The parameter dialog is created once, hidden, at start-up; filling it
+  // selects the Euclidean distance.
+  ParamDialog hidden(ctx);
+}
+
+}  // namespace volmar

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "commands/Shell.h"
+#include "core/Workspace.h"
+
+namespace volmar {
+
+// What the menu commands share besides the workspace: the shell they talk
+// through and the file dialog components whose filter and name persist from
+// one use to the next (as the main window's dialogs would).
+struct Context {
+  Context(Workspace& workspace, Shell& sh);
+
+  Workspace& ws;
+  Shell& shell;
+  FileDialog openDialog;  // data, subsample and prototypes files
+  FileDialog saveDialog;  // every file written
+};
+
+// An error that ends a command; its text is shown in a message box.
+class CommandError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Runs one menu command: an error raised inside it ends the command and is
+// reported with its text; the cursor is put back to normal so that a failed
+// command never leaves the hourglass on.
+template <typename Fn>
+void runCommand(Context& ctx, Fn&& fn) {
+  try {
+    fn(ctx);
+  } catch (const std::exception& e) {
+    ctx.shell.setBusyCursor(false);
+    ctx.shell.message(e.what());
+  }
+}
+
+// The main window was created: menu states, flags, status text, chart
+// captions, and the hidden parameter dialog whose creation sets DistanceKind.
+void mainWindowCreated(Context& ctx);
+
+}  // namespace volmar

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "commands/MenuItem.h"
+
+namespace volmar {
+
+class DataMatrixDialog;
+class ParamDialog;
+
+// Answer of a message box or question.
+enum class Answer { Ok, Yes, No, Cancel };
+
+// The two series of the main chart: bars (sum of distances, left axis) and
+// the line (wSSI, right axis fixed to 0..1).
+enum class Series { Bars, Line };
+
+// A file open or save dialog component. Its filter position and file name
+// persist between uses, as the command that owns it leaves them.
+struct FileDialog {
+  std::vector<std::string> filters;  // "Description|*.ext" each
+  int filterIndex = 1;               // 1-based
+  std::string defaultExt;            // without the dot
+  std::string fileName;              // preset name in, chosen path out
+};
+
+// Everything a command needs from the person in front of the program.
+// The main window implements it with Qt, tests with a scripted shell and the
+// batch front end on standard input and output. Commands block on nothing
+// else.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Output list.
+  virtual void appendLine(const std::string& line) = 0;
+  virtual void selectLastLine() = 0;
+  virtual void clearLines() = 0;
+  virtual void repaintList() = 0;
+
+  // Status line; shown at once.
+  virtual void setStatus(const std::string& text) = 0;
+
+  // Message boxes and questions; lines inside texts are joined by LineBreak.
+  virtual void message(const std::string& text) = 0;
+  virtual Answer askYesNo(const std::string& text) = 0;
+  virtual Answer askYesNoCancel(const std::string& text) = 0;
+  // Cancelling returns the default text.
+  virtual std::string inputBox(const std::string& caption, const std::string& prompt,
+                               const std::string& defaultText) = 0;
+
+  // File dialogs: true when the user chose a file; dialog.fileName then holds
+  // its path and dialog.filterIndex the filter in use.
+  virtual bool executeOpenDialog(FileDialog& dialog) = 0;
+  virtual bool executeSaveDialog(FileDialog& dialog) = 0;
+
+  // Modal dialogs whose logic lives in the commands layer. The data matrix
+  // dialog returns true for OK.
+  virtual bool showDataMatrixDialog(DataMatrixDialog& dialog) = 0;
+  virtual void showParamDialog(ParamDialog& dialog) = 0;
+
+  // Main chart.
+  virtual void setChartTitle(const std::string& text) = 0;  // clears, adds one line
+  virtual void setChartFoot(const std::string& text) = 0;   // clears, adds one line
+  virtual void clearSeries(Series s) = 0;
+  virtual void addPoint(Series s, double value, const std::string& label) = 0;
+  virtual void setPointValue(Series s, int position, double value) = 0;  // 0-based
+  virtual void setLeftAxis(double minimum, double maximum) = 0;
+  virtual void refreshChart() = 0;
+
+  // Adjacency graph view: created anew (hidden) at the start of a run, shown
+  // and repainted after epochs; it paints itself from the workspace.
+  virtual void createGraphView() = 0;
+  virtual void showGraphView() = 0;
+
+  // Menu, cursor, sound, help.
+  virtual void enableMenu(MenuItem item, bool enabled) = 0;
+  virtual void setBusyCursor(bool busy) = 0;
+  virtual void beep() = 0;
+  virtual void openHelp(int topic) = 0;
+};
+
+}  // namespace volmar

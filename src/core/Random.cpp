@@ -1,0 +1,20 @@
+#include "core/Random.h"
+
+#include <chrono>
+
+namespace volmar {
+
+std::uint32_t ClockSeedSource::nextSeed() {
+  const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ticks) & 0xFFFFFFFFu);
+}
+
+RandomGenerator::RandomGenerator() : source_(std::make_unique<ClockSeedSource>()) {}
+
+void RandomGenerator::seedFromClock() { state_ = source_->nextSeed(); }
+
+void RandomGenerator::setSeedSource(std::unique_ptr<SeedSource> source) {
+  source_ = source ? std::move(source) : std::make_unique<ClockSeedSource>();
+}
+
+}  // namespace volmar

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/Arrays.h"
+#include "core/Limits.h"
+#include "core/Random.h"
+
+namespace volmar {
+
+// Carriage return + line feed: joins the lines of multi-line messages.
+inline constexpr const char* LineBreak = "\r\n";
+
+// Distance kinds stored in Workspace::DistanceKind.
+inline constexpr int DistTanimoto = 1;
+inline constexpr int DistEuclidean = 2;
+
+// The one shared workspace: data, prototypes, graph, labels, fit measures and
+// the counters that say how much of each array is valid. Created once at
+// start-up and never reallocated; indexes are 1-based. Entries beyond the
+// counters keep whatever an earlier run left there.
+struct Workspace {
+  // Counters and settings.
+  int NumCases = 0;
+  int NumVars = 0;
+  int NumPrototypes = 0;
+  int LowerLimit = 0;
+  int UpperLimit = 0;
+  int NumTrials = 0;
+  int NumEpochs = 0;
+  int NumReplications = 0;
+  int BlockSize = 0;
+  int SelectedBlock = 0;
+  int DistanceKind = 0;
+  double InitLearningRate = 0;
+  double InitNeighborRange = 0;
+  double InitLifetime = 0;
+  bool NeighborUpdate = false;
+  bool UseSubtClus = false;
+  bool ParamsEntered = false;
+  bool KBlocks = false;
+  bool KSamples = false;
+  bool CaseFirst = false;
+  bool PairShowsAbsFreq = false;
+  std::string FirstBlockText;
+  std::string SecondBlockText;
+
+  // Arrays.
+  Mat<float, MaxCases, MaxVars, VarStride> DataMatrix;
+  Mat<float, MaxPrototypes, MaxVars, VarStride> Prototypes;
+  Mat<float, MaxPrototypes, MaxVars, VarStride> BestStart;
+  Vec<double, MaxPrototypes> Dist;
+  Vec<std::int8_t, MaxPrototypes> Ranking;
+  Mat<std::int8_t, MaxPrototypes, MaxPrototypes> Adjacency;
+  Mat<std::int8_t, MaxPrototypes, MaxPrototypes> AdjacencyBackup;
+  Mat<std::int8_t, MaxPrototypes, MaxPrototypes> EdgeAge;
+  Mat<std::int32_t, MaxPrototypes, MaxPrototypes> NeighborhoodCounts;
+  Mat<std::int8_t, MaxCases, MaxReplications> ClassLabels;
+  Vec<std::int32_t, MaxPrototypes> ClassSize;
+  Vec<double, MaxPrototypes> SumDist;
+  Vec<float, MaxPrototypes> WSSI;
+  Vec<double, MaxReplications> RepSumDist;
+  Vec<double, SammonSlots> SammonX;
+  Vec<double, SammonSlots> SammonY;
+  Vec<std::int32_t, MaxCases> SubsampleOf;
+  Mat<std::int32_t, MaxBlocks, MaxPrototypes> BlockProtoFreq;
+  Mat<std::int32_t, MaxPrototypes, MaxPrototypes> PairCrossTab;
+  Mat<std::int32_t, BubbleGridSize, BubbleGridSize> BubbleGridCells;
+  Vec<std::int32_t, MaxPrototypes> BubbleCol;
+  Vec<std::int32_t, MaxPrototypes> BubbleRow;
+
+  // The shared pseudo-random generator.
+  RandomGenerator Rng;
+
+  // BubbleGrid is indexed 0..9 in both directions.
+  std::int32_t& BubbleGrid(int col, int row) { return BubbleGridCells(col + 1, row + 1); }
+
+  // The workspace is large (about 15 MB); make it on the heap, once.
+  static std::unique_ptr<Workspace> create() { return std::make_unique<Workspace>(); }
+};
+
+}  // namespace volmar

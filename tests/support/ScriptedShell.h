@@ -1,0 +1,84 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "commands/DataMatrixDialog.h"
+#include "commands/ParamDialog.h"
+#include "commands/Shell.h"
+
+namespace volmar::test {
+
+// A Shell for tests: answers from queues and records everything it was told.
+// An empty queue gives the dialog's default behaviour (question: the first
+// button's answer is not assumed; an unexpected question fails the test).
+class ScriptedShell : public Shell {
+ public:
+  struct Point {
+    double value;
+    std::string label;
+  };
+
+  // Recorded.
+  std::vector<std::string> lines;
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::vector<std::string> statuses;
+  std::vector<std::string> events;  // one word per call, in order
+  std::vector<FileDialog> openDialogsShown;
+  std::vector<FileDialog> saveDialogsShown;
+  std::vector<int> helpTopics;
+  std::map<MenuItem, bool> menu;
+  std::string chartTitle, chartFoot;
+  std::vector<Point> bars, linePoints;
+  double axisMin = 0, axisMax = 0;
+  bool busy = false;
+  int beeps = 0;
+  int graphCreated = 0;
+  int graphShown = 0;
+  int selectCount = 0;
+
+  // Answers.
+  std::deque<Answer> answers;
+  std::deque<std::string> inputs;           // input boxes; empty = default
+  std::deque<std::string> openFiles;        // "" = cancel
+  std::deque<std::string> saveFiles;        // "" = cancel
+  std::deque<std::function<bool(DataMatrixDialog&)>> dataDialogs;  // empty = press OK
+  std::deque<std::function<void(ParamDialog&)>> paramDialogs;      // empty = press OK
+
+  std::string status() const { return statuses.empty() ? std::string() : statuses.back(); }
+  bool enabled(MenuItem item) const;
+
+  void appendLine(const std::string& line) override;
+  void selectLastLine() override;
+  void clearLines() override;
+  void repaintList() override;
+  void setStatus(const std::string& text) override;
+  void message(const std::string& text) override;
+  Answer askYesNo(const std::string& text) override;
+  Answer askYesNoCancel(const std::string& text) override;
+  std::string inputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  bool executeOpenDialog(FileDialog& dialog) override;
+  bool executeSaveDialog(FileDialog& dialog) override;
+  bool showDataMatrixDialog(DataMatrixDialog& dialog) override;
+  void showParamDialog(ParamDialog& dialog) override;
+  void setChartTitle(const std::string& text) override;
+  void setChartFoot(const std::string& text) override;
+  void clearSeries(Series s) override;
+  void addPoint(Series s, double value, const std::string& label) override;
+  void setPointValue(Series s, int position, double value) override;
+  void setLeftAxis(double minimum, double maximum) override;
+  void refreshChart() override;
+  void createGraphView() override;
+  void showGraphView() override;
+  void enableMenu(MenuItem item, bool enabled) override;
+  void setBusyCursor(bool b) override;
+  void beep() override;
+  void openHelp(int topic) override;
+};
+
+}  // namespace volmar::test
