@@ -1,13 +1,81 @@
 #include "commands/DataMatrixDialog.h"
 
+#include <optional>
+
+#include "core/Limits.h"
+#include "core/NumberReader.h"
+
 namespace volmar {
 
 DataMatrixDialog::DataMatrixDialog(Context& ctx) : ctx_(ctx) {}
-void DataMatrixDialog::selectKBlock() {}
-void DataMatrixDialog::selectKSample() {}
-void DataMatrixDialog::selectCaseFirst() {}
-void DataMatrixDialog::selectMeasFirst() {}
-void DataMatrixDialog::help() {}
-bool DataMatrixDialog::ok() { return true; }
+
+void DataMatrixDialog::selectKBlock() {
+  kblock = true;
+  ksample = false;
+  askforfnEnabled = false;
+  bssizeEnabled = true;
+  selectCaseFirst();
+}
+
+void DataMatrixDialog::selectKSample() {
+  ksample = true;
+  kblock = false;
+  askforfnEnabled = true;
+}
+
+void DataMatrixDialog::selectCaseFirst() {
+  casefirst = true;
+  measfirst = false;
+  ctx_.ws.CaseFirst = true;
+}
+
+void DataMatrixDialog::selectMeasFirst() {
+  measfirst = true;
+  casefirst = false;
+  ctx_.ws.CaseFirst = false;
+}
+
+void DataMatrixDialog::help() { ctx_.shell.message("Use the context-specific hints."); }
+
+namespace {
+
+// Converts one entry; on a bad entry shows why and returns nothing.
+std::optional<int> entry(Shell& shell, const std::string& text, int lo, int hi, const char* what) {
+  const auto v = parseIntegerEntry(text);
+  if (!v) {
+    shell.message("'" + text + "' is not a valid integer value");
+    return std::nullopt;
+  }
+  if (*v < lo || *v > hi) {
+    shell.message(std::string("The ") + what + " must be from " + std::to_string(lo) + " to " +
+                  std::to_string(hi) + "; " + std::to_string(*v) + " was entered." + LineBreak +
+                  "Please correct the entry.");
+    return std::nullopt;
+  }
+  return *v;
+}
+
+}  // namespace
+
+bool DataMatrixDialog::ok() {
+  Shell& sh = ctx_.shell;
+  const auto cases = entry(sh, edit1, 1, MaxCases, "number of cases");
+  if (!cases) return false;
+  const auto vars = entry(sh, edit2, 1, MaxVars, "number of variables");
+  if (!vars) return false;
+  int block = 1;
+  if (kblock) {
+    const auto b = entry(sh, bssize, 1, MaxBlocks, "block size");
+    if (!b) return false;
+    block = *b;
+  }
+  Workspace& ws = ctx_.ws;
+  ws.NumCases = *cases;
+  ws.NumVars = *vars;
+  ws.KBlocks = kblock;
+  ws.KSamples = ksample;
+  ws.BlockSize = block;
+  return true;
+}
 
 }  // namespace volmar
