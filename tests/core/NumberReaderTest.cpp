@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "core/NumberReader.h"
+
+using namespace volmar;
+
+TEST(NumberGrammar, ReadsSignedDecimalAndExponentForms) {
+  NumberReader in("1.5 .5 -2e3 +7 3. 1E-2 -0");
+  EXPECT_EQ(in.readFloat(), 1.5f);
+  EXPECT_EQ(in.readFloat(), 0.5f);
+  EXPECT_EQ(in.readFloat(), -2000.0f);
+  EXPECT_EQ(in.readFloat(), 7.0f);
+  EXPECT_EQ(in.readFloat(), 3.0f);
+  EXPECT_EQ(in.readFloat(), 0.01f);
+  EXPECT_EQ(in.readFloat(), 0.0f);
+}
+
+TEST(NumberGrammar, RefusesCommasAndOtherTokens) {
+  for (const char* bad : {"1,5", "abc", "1.2.3", "--1", "1e", "e5", "+", ".", "1e+", "0x10", "nan", "inf"}) {
+    NumberReader in(bad);
+    EXPECT_THROW(in.readReal(), InvalidNumber) << bad;
+  }
+  EXPECT_STREQ(InvalidNumber().what(), "Invalid numeric input");
+}
+
+TEST(NumberGrammar, ConvertsAtExtendedPrecisionThenRoundsToFloat) {
+  // Correct rounding of the decimal text to long double.
+  EXPECT_EQ(*parseReal("0.1"), 0.1L);
+  EXPECT_EQ(*parseReal("123456789.123456789"), 123456789.123456789L);
+  EXPECT_EQ(*parseReal("1e300"), 1e300L);
+  EXPECT_EQ(*parseReal("12345678901234567890123"), 12345678901234567890123.0L);
+  EXPECT_EQ(*parseReal("-0.000000000000000000000000000001"), -1e-30L);
+  NumberReader in("16777217 0.30000001192092896");
+  EXPECT_EQ(in.readFloat(), 16777216.0f);  // ties to even in 32 bits
+  EXPECT_EQ(in.readFloat(), 0.3f);
+}
+
+TEST(NumberGrammar, RefusesValuesBeyondFloatRange) {
+  NumberReader in("1e39");
+  EXPECT_THROW(in.readFloat(), NumberOutOfRange);
+}
+
+TEST(NumberGrammar, SeparatorsAndEndOfText) {
+  NumberReader in(" \t\r\n1\x01\x1f" "2\r3");
+  EXPECT_EQ(in.readFloat(), 1.0f);
+  EXPECT_EQ(in.readFloat(), 2.0f);
+  EXPECT_EQ(in.readFloat(), 3.0f);  // a lone CR separates
+  EXPECT_TRUE(in.eof());
+  EXPECT_EQ(in.readFloat(), 0.0f);  // nothing left: reads as 0
+}
+
+TEST(NumberGrammar, CtrlZEndsTheText) {
+  NumberReader in("1 2\x1a" "3 4");
+  EXPECT_EQ(in.readFloat(), 1.0f);
+  EXPECT_EQ(in.readFloat(), 2.0f);
+  EXPECT_TRUE(in.eof());
+  EXPECT_EQ(in.readFloat(), 0.0f);
+}
+
+TEST(NumberGrammar, EndTestDoesNotSkipSeparators) {
+  NumberReader in("1\r\n\r\n");
+  in.readFloat();
+  in.skipLine();
+  EXPECT_FALSE(in.eof());  // a blank line is still text
+  EXPECT_EQ(in.readFloat(), 0.0f);
+  EXPECT_TRUE(in.eof());
+}
+
+TEST(NumberGrammar, IntegersAreSignedDigitsWithinThirtyTwoBits) {
+  NumberReader in("3 -4 +5 2147483647 -2147483648");
+  EXPECT_EQ(in.readInteger(), 3);
+  EXPECT_EQ(in.readInteger(), -4);
+  EXPECT_EQ(in.readInteger(), 5);
+  EXPECT_EQ(in.readInteger(), 2147483647);
+  EXPECT_EQ(in.readInteger(), -2147483647 - 1);
+  for (const char* bad : {"1.0", "2147483648", "1e2", "x"}) {
+    NumberReader b(bad);
+    EXPECT_THROW(b.readInteger(), InvalidNumber) << bad;
+  }
+}
+
+TEST(NumberGrammar, DialogEntriesMayHaveSurroundingBlanks) {
+  EXPECT_EQ(*parseIntegerEntry(" 12 "), 12);
+  EXPECT_EQ(*parseRealEntry(" 0.25"), 0.25L);
+  EXPECT_FALSE(parseIntegerEntry(""));
+  EXPECT_FALSE(parseIntegerEntry("1 2"));
+  EXPECT_FALSE(parseRealEntry("0,3"));
+}
