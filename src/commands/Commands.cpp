@@ -3,6 +3,7 @@
 #include <string>
 
 #include "commands/DataMatrixDialog.h"
+#include "commands/DataReading.h"
 #include "commands/FileIO.h"
 #include "commands/ParamDialog.h"
 #include "core/Limits.h"
@@ -11,22 +12,6 @@
 namespace volmar {
 
 namespace {
-
-// Reads rows of NumVars numbers into DataMatrix until the text ends or
-// NumCases rows are in; returns the number of rows read. Rows read before an
-// invalid token stay in the matrix.
-int readDataRows(Workspace& ws, std::string_view text) {
-  NumberReader in(text);
-  const int vars = ws.NumVars;
-  int i = 1;
-  while (!in.eof() && i <= ws.NumCases) {
-    float* row = ws.DataMatrix.row(i);
-    for (int v = 0; v < vars; ++v) row[v] = in.readFloat();
-    in.skipLine();
-    ++i;
-  }
-  return i - 1;
-}
 
 void readSubsamples(Context& ctx) {
   Workspace& ws = ctx.ws;

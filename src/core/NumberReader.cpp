@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -29,36 +30,45 @@ long double exactPow10(int k) {
 
 }  // namespace
 
-std::optional<long double> parseReal(std::string_view tok) {
+namespace {
+
+// A token of the real grammar taken apart: value = mant * 10^scale, where
+// `lost` says that nonzero digits beyond the 19 significant ones that fit
+// into mant were dropped.
+struct DecimalToken {
+  bool neg = false;
+  std::uint64_t mant = 0;
+  long scale = 0;
+  bool lost = false;
+};
+
+std::optional<DecimalToken> decompose(std::string_view tok) {
+  DecimalToken d;
   std::size_t i = 0;
   const std::size_t n = tok.size();
-  bool neg = false;
-  if (i < n && (tok[i] == '+' || tok[i] == '-')) neg = tok[i++] == '-';
-  // Mantissa digits, collected into a 64-bit integer while they fit.
-  std::uint64_t mant = 0;
-  int sigDigits = 0;   // significant digits taken into mant
-  int dropped = 0;     // integer digits that did not fit (scale up)
-  int fracScale = 0;   // fraction digits taken into mant
-  bool lost = false;   // nonzero digits beyond 19 significant ones
+  if (i < n && (tok[i] == '+' || tok[i] == '-')) d.neg = tok[i++] == '-';
+  int sigDigits = 0;  // significant digits taken into mant
+  int dropped = 0;    // integer digits that did not fit (scale up)
+  int fracScale = 0;  // fraction digits taken into mant
   int digits = 0;
   for (; i < n && isDigit(tok[i]); ++i, ++digits) {
     if (sigDigits < 19) {
-      mant = mant * 10 + static_cast<unsigned>(tok[i] - '0');
-      if (mant != 0) ++sigDigits;
+      d.mant = d.mant * 10 + static_cast<unsigned>(tok[i] - '0');
+      if (d.mant != 0) ++sigDigits;
     } else {
       ++dropped;
-      if (tok[i] != '0') lost = true;
+      if (tok[i] != '0') d.lost = true;
     }
   }
   if (i < n && tok[i] == '.') {
     ++i;
     for (; i < n && isDigit(tok[i]); ++i, ++digits) {
       if (sigDigits < 19) {
-        mant = mant * 10 + static_cast<unsigned>(tok[i] - '0');
-        if (mant != 0) ++sigDigits;
+        d.mant = d.mant * 10 + static_cast<unsigned>(tok[i] - '0');
+        if (d.mant != 0) ++sigDigits;
         ++fracScale;
       } else if (tok[i] != '0') {
-        lost = true;
+        d.lost = true;
       }
     }
   }
@@ -74,26 +84,61 @@ std::optional<long double> parseReal(std::string_view tok) {
     if (eneg) exp10 = -exp10;
   }
   if (i != n) return std::nullopt;
+  d.scale = exp10 + dropped - fracScale;
+  return d;
+}
 
-  const long scale = exp10 + dropped - fracScale;
-  long double v;
-  if (mant == 0) {
-    v = 0;
-  } else if (!lost && scale >= -MaxExactPow10 && scale <= MaxExactPow10) {
+std::optional<long double> toLongDouble(const DecimalToken& d, std::string_view tok) {
+  if (d.mant == 0) return d.neg ? -0.0L : 0.0L;
+  if (!d.lost && d.scale >= -MaxExactPow10 && d.scale <= MaxExactPow10) {
     // Both operands exact: one correctly rounded operation.
-    v = scale >= 0 ? static_cast<long double>(mant) * exactPow10(static_cast<int>(scale))
-                   : static_cast<long double>(mant) / exactPow10(static_cast<int>(-scale));
-  } else {
-    // Rare: long mantissas or large exponents. from_chars is exact and does
-    // not depend on the locale.
-    std::string s(tok.substr(tok[0] == '+' ? 1 : 0));
-    long double r = 0;
-    auto res = std::from_chars(s.data(), s.data() + s.size(), r);
-    if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return std::nullopt;
-    return r;
+    const long double m = static_cast<long double>(d.mant);
+    const long double v = d.scale >= 0 ? m * exactPow10(static_cast<int>(d.scale))
+                                       : m / exactPow10(static_cast<int>(-d.scale));
+    if (!std::isfinite(v)) return std::nullopt;
+    return d.neg ? -v : v;
   }
-  if (!std::isfinite(v)) return std::nullopt;
-  return neg ? -v : v;
+  // Rare: long mantissas or large exponents. from_chars is exact and does
+  // not depend on the locale.
+  std::string s(tok.substr(tok[0] == '+' ? 1 : 0));
+  long double r = 0;
+  const auto res = std::from_chars(s.data(), s.data() + s.size(), r);
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return std::nullopt;
+  return r;
+}
+
+// The 32-bit float that the extended conversion followed by rounding to
+// float gives, found without the slow extended division where that is
+// certain to give the same float: the double quotient q is within half a
+// double unit of the exact value, and the extended value within half an
+// extended unit, so both round to the same float unless q lies within a
+// couple of double units of a midpoint between two floats.
+std::optional<float> fastFloat(const DecimalToken& d) {
+  constexpr std::uint64_t Exact53 = std::uint64_t{1} << 53;
+  if (d.lost || d.mant >= Exact53 || d.scale < -22 || d.scale > 22) return std::nullopt;
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const double m = static_cast<double>(d.mant);
+  const double q = d.scale >= 0 ? m * kPow10[d.scale] : m / kPow10[-d.scale];
+  if (q == 0) return d.neg ? -0.0f : 0.0f;
+  // Normal floats only: there a float keeps 24 of the double's 53 bits.
+  if (!(q >= 0x1p-126 && q < 0x1p127)) return std::nullopt;
+  std::uint64_t bits;
+  std::memcpy(&bits, &q, sizeof bits);
+  const std::int64_t low = static_cast<std::int64_t>(bits & ((std::uint64_t{1} << 29) - 1));
+  const std::int64_t half = std::int64_t{1} << 28;
+  if (low - half >= -2 && low - half <= 2) return std::nullopt;
+  const float f = static_cast<float>(q);
+  return d.neg ? -f : f;
+}
+
+}  // namespace
+
+std::optional<long double> parseReal(std::string_view tok) {
+  const auto d = decompose(tok);
+  if (!d) return std::nullopt;
+  return toLongDouble(*d, tok);
 }
 
 std::optional<std::int32_t> parseInteger(std::string_view tok) {
@@ -140,9 +185,16 @@ std::string_view NumberReader::nextToken() {
 }
 
 float NumberReader::readFloat() {
-  const long double v = readReal();
-  const float f = static_cast<float>(v);
-  if (!std::isfinite(f)) throw NumberOutOfRange(std::string(lastToken_));
+  const std::string_view tok = nextToken();
+  lastToken_ = tok;
+  if (tok.empty()) return 0;
+  const auto d = decompose(tok);
+  if (!d) throw InvalidNumber();
+  if (const auto f = fastFloat(*d)) return *f;
+  const auto v = toLongDouble(*d, tok);
+  if (!v) throw InvalidNumber();
+  const float f = static_cast<float>(*v);
+  if (!std::isfinite(f)) throw NumberOutOfRange(std::string(tok));
   return f;
 }
 

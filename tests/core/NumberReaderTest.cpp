@@ -86,3 +86,28 @@ TEST(NumberGrammar, DialogEntriesMayHaveSurroundingBlanks) {
   EXPECT_FALSE(parseIntegerEntry("1 2"));
   EXPECT_FALSE(parseRealEntry("0,3"));
 }
+
+TEST(NumberGrammar, FloatsEqualTheExtendedConversionRoundedToFloat) {
+  // readFloat takes a shortcut for ordinary tokens; it must give exactly
+  // the float of the extended-precision value, also next to midpoints.
+  std::uint32_t s = 99;
+  char buf[64];
+  for (int i = 0; i < 200000; ++i) {
+    s = s * 134775813u + 1u;
+    const int digits = static_cast<int>(s % 9);
+    s = s * 134775813u + 1u;
+    const int exp = static_cast<int>(s % 41) - 20;
+    s = s * 134775813u + 1u;
+    const unsigned long long mant = (static_cast<unsigned long long>(s) << 21) % 100000000000000000ull;
+    std::snprintf(buf, sizeof buf, "%llu.%0*de%d", mant / 1000, digits, static_cast<int>(mant % 1000) % 1000, exp);
+    NumberReader in(buf);
+    const float f = in.readFloat();
+    EXPECT_EQ(f, static_cast<float>(*parseReal(buf))) << buf;
+  }
+  // Decimal texts of float midpoints and their neighbours.
+  for (const char* t : {"16777217", "16777219", "0.5000000298023223876953125", "1.00000005960464477539062",
+                        "3.4028235677973366e38", "1.1754943508222875e-38"}) {
+    NumberReader in(t);
+    EXPECT_EQ(in.readFloat(), static_cast<float>(*parseReal(t))) << t;
+  }
+}
