@@ -1,0 +1,66 @@
+#include "commands/SubtClus.h"
+
+#include <string>
+#include <vector>
+
+#include "core/NumberFormat.h"
+#include "core/NumberReader.h"
+#include "core/SubtractiveClustering.h"
+
+namespace volmar {
+
+void subtractiveclustering1Click(Context& ctx) {
+  ctx.ws.NumTrials = 0;
+  ctx.ws.UseSubtClus = true;
+  ctx.shell.message(std::string("Random initialization will be") + LineBreak +
+                    "replaced by initial density centers.");
+  ctx.shell.setStatus("Ready for training.");
+}
+
+void SubtClus(Context& ctx, int K) {
+  Workspace& ws = ctx.ws;
+  Shell& sh = ctx.shell;
+  if (ws.NumCases < 1) throw CommandError("There are no cases to choose density centers from.");
+  sh.appendLine(" ");
+  sh.appendLine("Subtractive clustering initialization:");
+  sh.selectLastLine();
+  sh.setStatus("Seek density centers...");
+  const std::string text = sh.inputBox("Input the radius parameter",
+                                       "larger values generate fewer density centers",
+                                       formatGeneral(1.0L / K));
+  const auto radius = parseRealEntry(text);
+  // A radius of 0 leaves no finite kernel width: refused like a non-number.
+  if (!radius || *radius == 0) throw CommandError("'" + text + "' is not a valid floating point value");
+  sh.setBusyCursor(true);
+  const long double r = *radius;
+  const double alpha = static_cast<double>(4.0L / (r * r));
+  const double beta = 1.5 * alpha;
+
+  std::vector<double> potential;
+  subtractivePotentials(ws, alpha, potential);
+  for (int k = 1; k <= K; ++k) {
+    double best = -1e13;
+    int m = 1;
+    for (int i = 1; i <= ws.NumCases; ++i) {
+      if (potential[static_cast<std::size_t>(i - 1)] > best) {
+        best = potential[static_cast<std::size_t>(i - 1)];
+        m = i;
+      }
+    }
+    const double pstar = potential[static_cast<std::size_t>(m - 1)];
+    const float* src = ws.DataMatrix.row(m);
+    float* dst = ws.Prototypes.row(k);
+    for (int v = 0; v < ws.NumVars; ++v) dst[v] = src[v];
+    sh.appendLine("(Next) highest potential is " + formatPicture(pstar, "###########0.0##"));
+    sh.selectLastLine();
+    sh.appendLine("data point # " + formatPicture(m, "#####0"));
+    reducePotentials(ws, potential, m, pstar, beta);
+  }
+  sh.setBusyCursor(false);
+  sh.beep();
+  sh.setStatus("Done.");
+  ws.NumTrials = 0;
+  ws.UseSubtClus = false;
+}
+
+}  // namespace volmar

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include "core/Workspace.h"
+
+namespace volmar {
+
+// Density potentials of subtractive clustering over rows 1..NumCases of
+// DataMatrix: P(i) = sum over all cases j (j = i included, adding 1) of
+// exp(-alpha * d(i, j)), d the squared Euclidean distance over variables
+// 1..NumVars accumulated in 64 bits. potentials[i - 1] receives P(i).
+//
+// The sums are taken in one fixed order, whatever the number of threads:
+// cases fall into tiles of PotentialTile; P(i) adds up the tiles' partial
+// sums in tile order, each partial sum adding its terms in case order (see
+// the .cpp). Each pair is evaluated once and serves both of its cases.
+// A distance is the sum of four interleaved partial sums (variables 1, 5, 9,
+// ...; 2, 6, ...; ...) joined as (s1 + s2) + (s3 + s4): the order the
+// vector kernel uses, on any processor.
+// threads = 0 takes one per core.
+void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double>& potentials,
+                           int threads = 0);
+
+// The squared Euclidean distance of cases i and j in the order described
+// above (the same value the potentials use).
+double clusterDistance(const Workspace& ws, int i, int j);
+
+// P(i) := P(i) - pstar * exp(-beta * d(i, m)) for every case.
+void reducePotentials(const Workspace& ws, std::vector<double>& potentials, int m, double pstar,
+                      double beta);
+
+// Exponent beyond which exp(-x) is exactly 0 in double precision: the terms
+// of such pairs are skipped without calling exp.
+inline constexpr double ExpUnderflowArgument = 746.0;
+
+inline constexpr int PotentialTile = 128;
+
+}  // namespace volmar
