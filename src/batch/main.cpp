@@ -1,6 +1,5 @@
 #include <cstdio>
 
-int main() {
-  std::puts("volmar-batch: the batch front end is not available yet.");
-  return 0;
-}
+#include "batch/BatchMain.h"
+
+int main(int argc, char** argv) { return volmar::batch::batchMain(argc, argv, stdin, stdout, stderr); }

@@ -1,0 +1,142 @@
+#include "batch/BatchMain.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "batch/CommandTable.h"
+#include "batch/Session.h"
+#include "core/Random.h"
+
+namespace volmar::batch {
+
+namespace {
+
+constexpr const char* Usage = "usage: volmar-batch [--seed N] [--status] SCRIPT   (SCRIPT '-' reads standard input)";
+
+void printHelp(std::FILE* out) {
+  std::fprintf(out,
+               "%s\n\n"
+               "Runs the menu commands of Volmar from a script, one command a line; '#' starts\n"
+               "a comment. Dialog answers are key=value words; an answer left out takes the\n"
+               "dialog's own default. Output lines go to standard output; messages, questions\n"
+               "and input boxes to standard error.\n\n"
+               "Commands:\n",
+               Usage);
+  for (const auto& spec : commandTable()) {
+    std::string line = "  " + usageOf(spec);
+    if (!spec.menuPath.empty()) line += "\n      " + std::string(spec.menuPath);
+    std::fprintf(out, "%s\n", line.c_str());
+  }
+  std::fprintf(out,
+               "\nOptions:\n"
+               "  --seed N   seed the random generator deterministically: the k-th seed the\n"
+               "             run asks for (k = 0, 1, ...) is N + k modulo 2^32\n"
+               "  --status   also print every change of the status line\n\n"
+               "Exit status: 0 all commands ran, 1 a command ended with an error (the rest\n"
+               "were not run), 2 bad arguments or a script that cannot be parsed.\n");
+}
+
+std::optional<std::uint32_t> parseSeed(std::string_view text) {
+  std::uint64_t v = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || ptr != end || text.empty() || v > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<std::uint32_t>(v);
+}
+
+std::optional<std::string> readAll(std::FILE* in) {
+  std::string text;
+  char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) text.append(buf, n);
+  if (std::ferror(in)) return std::nullopt;
+  return text;
+}
+
+struct Options {
+  std::optional<std::uint32_t> seed;
+  bool status = false;
+  std::string script;
+};
+
+}  // namespace
+
+int batchMain(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+  const auto usageError = [&](const std::string& text) {
+    std::fprintf(err, "volmar-batch: %s\n%s\n", text.c_str(), Usage);
+    return ExitUsage;
+  };
+
+  Options opt;
+  bool haveScript = false;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+      printHelp(out);
+      return ExitOk;
+    } else if (!optionsEnded && arg == "--status") {
+      opt.status = true;
+    } else if (!optionsEnded && (arg == "--seed" || arg.starts_with("--seed="))) {
+      std::string_view value;
+      if (arg == "--seed") {
+        if (i + 1 >= argc) return usageError("--seed needs a number");
+        value = argv[++i];
+      } else {
+        value = arg.substr(7);
+      }
+      opt.seed = parseSeed(value);
+      if (!opt.seed) return usageError("--seed " + std::string(value) + ": expected a whole number from 0 to 4294967295");
+    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+      return usageError("unknown option " + std::string(arg));
+    } else if (haveScript) {
+      return usageError("only one SCRIPT can be given (" + std::string(arg) + " is a second one)");
+    } else {
+      opt.script = arg;
+      haveScript = true;
+    }
+  }
+  if (!haveScript) return usageError("no SCRIPT given");
+
+  std::optional<std::string> text;
+  std::string name = opt.script;
+  if (opt.script == "-") {
+    name = "<stdin>";
+    text = readAll(in);
+  } else if (std::FILE* f = std::fopen(opt.script.c_str(), "rb")) {
+    text = readAll(f);
+    std::fclose(f);
+  } else {
+    return usageError("cannot read the script " + opt.script + ": " + std::strerror(errno));
+  }
+  if (!text) return usageError("cannot read the script " + name);
+
+  const ParsedScript parsed = parseScript(*text, commandTable());
+  if (!parsed.errors.empty()) {
+    for (const auto& e : parsed.errors)
+      std::fprintf(err, "volmar-batch: %s:%d: %s\n", name.c_str(), e.line, e.text.c_str());
+    std::fprintf(err, "volmar-batch: nothing was run\n");
+    return ExitUsage;
+  }
+
+  Session session(out, err, opt.status, name);
+  // The desktop program seeds from the clock; a fixed source makes runs repeatable.
+  if (opt.seed) session.ws().Rng.setSeedSource(std::make_unique<FixedSeedSource>(*opt.seed));
+  int status = session.runScript(parsed.lines);
+  if (std::fflush(out) != 0 || !session.shell().outputOk()) {
+    std::fprintf(err, "volmar-batch: standard output could not be written completely\n");
+    status = ExitCommandFailed;
+  }
+  return status;
+}
+
+}  // namespace volmar::batch

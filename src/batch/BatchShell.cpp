@@ -1,0 +1,157 @@
+#include "batch/BatchShell.h"
+
+#include "commands/DataMatrixDialog.h"
+#include "commands/ParamDialog.h"
+
+namespace volmar::batch {
+
+namespace {
+
+const char* answerText(Answer a) {
+  switch (a) {
+    case Answer::Ok:
+      return "OK";
+    case Answer::Yes:
+      return "Yes";
+    case Answer::No:
+      return "No";
+    case Answer::Cancel:
+      return "Cancel";
+  }
+  return "?";
+}
+
+}  // namespace
+
+DialogRefused::DialogRefused(const std::string& caption)
+    : CommandError("The \"" + caption + "\" dialog did not accept these answers.") {}
+
+BatchShell::BatchShell(std::FILE* out, std::FILE* err, bool showStatus)
+    : out_(out), err_(err), showStatus_(showStatus) {
+  // As designed every item is enabled; the main window's creation disables
+  // those that wait for an earlier step.
+  menu_.fill(true);
+}
+
+BatchShell::LineAnswers& BatchShell::beginLine() {
+  answers_ = LineAnswers{};
+  declined_ = false;
+  return answers_;
+}
+
+void BatchShell::presetInput(const std::string& caption, std::optional<std::string> text) {
+  if (text)
+    inputs_[caption] = *text;
+  else
+    inputs_.erase(caption);
+}
+
+void BatchShell::print(const std::string& line) {
+  std::fputs(line.c_str(), out_);
+  std::fputc('\n', out_);
+}
+
+void BatchShell::note(const std::string& text) { errLines("volmar-batch", text); }
+
+bool BatchShell::outputOk() const { return std::ferror(out_) == 0; }
+
+void BatchShell::errLines(const char* kind, const std::string& text) {
+  // Keep the two streams in order when they go to the same place.
+  std::fflush(out_);
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t nl = text.find('\n', pos);
+    std::string line = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::fprintf(err_, "%s: %s\n", kind, line.c_str());
+    if (nl == std::string::npos) break;
+    pos = nl + 1;
+  }
+  std::fflush(err_);
+}
+
+void BatchShell::appendLine(const std::string& line) { print(line); }
+
+void BatchShell::setStatus(const std::string& text) {
+  if (!showStatus_ || lastStatus_ == text) return;
+  lastStatus_ = text;
+  errLines("status", text);
+}
+
+void BatchShell::message(const std::string& text) { errLines("message", text); }
+
+Answer BatchShell::ask(const std::string& text, Answer safe) {
+  errLines("question", text);
+  if (answers_.questions) {
+    errLines("answer", std::string(answerText(*answers_.questions)) + " (" + answers_.questionsReason + ")");
+    return *answers_.questions;
+  }
+  declined_ = true;
+  errLines("answer", std::string(answerText(safe)) + " (the safe answer; the script gave none)");
+  return safe;
+}
+
+Answer BatchShell::askYesNo(const std::string& text) { return ask(text, Answer::No); }
+
+Answer BatchShell::askYesNoCancel(const std::string& text) { return ask(text, Answer::Cancel); }
+
+std::string BatchShell::inputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& defaultText) {
+  const auto it = inputs_.find(caption);
+  std::string text = defaultText;
+  std::string how = "the default";
+  if (it != inputs_.end()) {
+    text = it->second;
+    how = "from the script";
+    inputs_.erase(it);
+  }
+  errLines("input", caption + " (" + prompt + "): " + text + " (" + how + ")");
+  return text;
+}
+
+bool BatchShell::fileDialog(std::deque<std::string>& files, FileDialog& dialog, const char* which) {
+  if (files.empty()) {
+    note(std::string("the ") + which + " dialog was cancelled: the script names no file for it");
+    return false;
+  }
+  dialog.fileName = files.front();
+  files.pop_front();
+  return true;
+}
+
+bool BatchShell::executeOpenDialog(FileDialog& dialog) { return fileDialog(answers_.openFiles, dialog, "file-open"); }
+
+bool BatchShell::executeSaveDialog(FileDialog& dialog) { return fileDialog(answers_.saveFiles, dialog, "save"); }
+
+bool BatchShell::showDataMatrixDialog(DataMatrixDialog& dialog) {
+  if (answers_.dataMatrix) answers_.dataMatrix(dialog);
+  if (!dialog.ok()) throw DialogRefused("Define data matrix");
+  return true;
+}
+
+void BatchShell::showParamDialog(ParamDialog& dialog) {
+  if (answers_.params) answers_.params(dialog);
+  if (!dialog.ok()) throw DialogRefused("Set parameters");
+}
+
+void BatchShell::clearSeries(Series s) { (s == Series::Bars ? bars_ : line_).clear(); }
+
+void BatchShell::addPoint(Series s, double value, const std::string& label) {
+  (s == Series::Bars ? bars_ : line_).push_back({value, label});
+}
+
+void BatchShell::setPointValue(Series s, int position, double value) {
+  auto& points = s == Series::Bars ? bars_ : line_;
+  if (position >= 0 && position < static_cast<int>(points.size()))
+    points[static_cast<std::size_t>(position)].value = value;
+}
+
+void BatchShell::enableMenu(MenuItem item, bool enabled) {
+  if (item != MenuItem::Count_) menu_[static_cast<std::size_t>(item)] = enabled;
+}
+
+void BatchShell::openHelp(int topic) {
+  note("help topic " + std::to_string(topic) + " is not shown in a batch run");
+}
+
+}  // namespace volmar::batch

@@ -1,0 +1,170 @@
+#include "batch/CommandTable.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "batch/Session.h"
+#include "commands/Commands.h"
+#include "commands/DataMatrixDialog.h"
+#include "commands/ParamDialog.h"
+#include "commands/PrototypesTable.h"
+#include "commands/SubtClus.h"
+#include "commands/Train.h"
+#include "core/NumberFormat.h"
+
+namespace volmar::batch {
+
+namespace {
+
+// Caption of the input box in which subtractive clustering asks its radius.
+constexpr const char* RadiusCaption = "Input the radius parameter";
+
+// A menu command that asks nothing the script could answer.
+template <void (*Command)(Context&)>
+bool menu(Session& s, const ScriptLine&) {
+  return s.run(Command);
+}
+
+bool openData(Session& s, const ScriptLine& l) {
+  auto& a = s.shell().answers();
+  a.openFiles.push_back(l.arguments[0]);
+  if (l.has("subsamples")) a.openFiles.push_back(l.answer("subsamples"));
+  a.dataMatrix = [&l](DataMatrixDialog& d) {
+    if (l.has("cases")) d.edit1 = l.answer("cases");
+    if (l.has("vars")) d.edit2 = l.answer("vars");
+    const std::string kind = l.answer("kind");
+    if (kind == "kblocks") d.selectKBlock();
+    if (kind == "ksamples") d.selectKSample();
+    if (l.has("blocksize")) d.bssize = l.answer("blocksize");
+    // After the kind: choosing k-blocks selects "case first" by itself.
+    const std::string order = l.answer("order");
+    if (order == "casefirst") d.selectCaseFirst();
+    if (order == "measfirst") d.selectMeasFirst();
+  };
+  return s.run(open1Click);
+}
+
+std::optional<std::string> checkOpen(const ScriptLine& l) {
+  const std::string kind = l.answer("kind", "none");
+  // The block size edit is disabled unless k-blocks is chosen.
+  if (l.has("blocksize") && kind != "kblocks") return "blocksize= needs kind=kblocks";
+  if (kind == "ksamples" && !l.has("subsamples"))
+    return "kind=ksamples needs subsamples=FILE, the file of subsample indicators";
+  if (l.has("subsamples") && kind != "ksamples") return "subsamples= needs kind=ksamples";
+  return std::nullopt;
+}
+
+// The parameter dialog's edits, Edit1..Edit8, by answer key.
+constexpr std::array<const char*, 8> ParamEditKeys = {"lower", "upper", "trials", "epochs",
+                                                     "rate",  "range", "lifetime", "reps"};
+
+bool parameterize(Session& s, const ScriptLine& l) {
+  s.shell().answers().params = [&l](ParamDialog& d) {
+    for (std::size_t k = 0; k < ParamEditKeys.size(); ++k)
+      if (l.has(ParamEditKeys[k])) d.edits[k] = l.answer(ParamEditKeys[k]);
+    if (l.has("neighbor")) d.checkBox1 = l.answer("neighbor") == "on";
+    const std::string distance = l.answer("distance");
+    if (distance == "tanimoto") d.selectTanimoto();
+    if (distance == "euclidean") d.selectEuclidean();
+  };
+  return s.run(parameterize1Click);
+}
+
+bool subtractive(Session& s, const ScriptLine& l) {
+  // The radius is asked later, when the training run seeds from the centres.
+  s.shell().presetInput(RadiusCaption, l.has("radius") ? std::optional(l.answer("radius")) : std::nullopt);
+  return s.run(subtractiveclustering1Click);
+}
+
+std::string number(double v) { return formatGeneral(v); }
+
+bool showChart(Session& s, const ScriptLine&) {
+  BatchShell& sh = s.shell();
+  sh.print("title\t" + sh.chartTitle());
+  sh.print("foot\t" + sh.chartFoot());
+  if (const auto axis = sh.leftAxis()) sh.print("axis\t" + number(axis->first) + "\t" + number(axis->second));
+  for (const auto& p : sh.bars()) sh.print("bar\t" + p.label + "\t" + number(p.value));
+  for (const auto& p : sh.linePoints()) sh.print("line\t" + p.label + "\t" + number(p.value));
+  return true;
+}
+
+bool showPrototypes(Session& s, const ScriptLine&) {
+  for (const auto& row : prototypesTableCells(s.ws())) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) line += (c > 0 ? "\t" : "") + row[c];
+    s.shell().print(line);
+  }
+  return true;
+}
+
+// What the graph view draws: each prototype at its projected position and
+// the connections of the upper triangle of the adjacency matrix.
+bool showGraph(Session& s, const ScriptLine&) {
+  if (!s.run(adjacencygraph1Click)) return false;
+  const Workspace& ws = s.ws();
+  const int k = std::clamp(ws.NumPrototypes, 0, MaxPrototypes);
+  for (int p = 1; p <= k; ++p)
+    s.shell().print("node\t" + std::to_string(p) + "\t" + number(ws.SammonX[p]) + "\t" + number(ws.SammonY[p]));
+  for (int i = 1; i < k; ++i)
+    for (int j = i + 1; j <= k; ++j)
+      if (ws.Adjacency(i, j) == 1) s.shell().print("edge\t" + std::to_string(i) + "\t" + std::to_string(j));
+  return true;
+}
+
+using K = ValueKind;
+
+const std::vector<CommandSpec>& table() {
+  static const std::vector<CommandSpec> t = {
+      {"open", {"FILE"},
+       {{"cases", K::Integer}, {"vars", K::Integer}, {"kind", K::Choice, {"none", "kblocks", "ksamples"}},
+        {"blocksize", K::Integer}, {"order", K::Choice, {"casefirst", "measfirst"}}, {"subsamples", K::Text}},
+       MenuItem::Open1, MenuItem::Count_, "File > Open", openData, checkOpen},
+      {"parameterize", {},
+       {{"lower", K::Integer}, {"upper", K::Integer}, {"trials", K::Integer}, {"epochs", K::Integer},
+        {"rate", K::Real}, {"range", K::Real}, {"lifetime", K::Real}, {"reps", K::Integer},
+        {"neighbor", K::Choice, {"on", "off"}}, {"distance", K::Choice, {"euclidean", "tanimoto"}}},
+       MenuItem::Parameterize1, MenuItem::Count_, "Analysis > Parameterize", parameterize},
+      {"subtractive", {}, {{"radius", K::Real}}, MenuItem::Subtractiveclustering1, MenuItem::Initialize1,
+       "Analysis > Initialize > Subtractive clustering", subtractive},
+      {"train", {}, {}, MenuItem::Run1, MenuItem::Count_, "Analysis > Train", menu<run1Click>},
+      {"show chart", {}, {}, MenuItem::Count_, MenuItem::Count_, "", showChart},
+      {"show prototypes", {}, {}, MenuItem::Prototypes1, MenuItem::Count_, "Show > Prototypes Table", showPrototypes},
+      {"show graph", {}, {}, MenuItem::Adjacencygraph1, MenuItem::Count_, "Show > Adjacency Graph", showGraph},
+  };
+  return t;
+}
+
+// What enables a menu item that starts disabled.
+const char* enabledBy(MenuItem item) {
+  switch (item) {
+    case MenuItem::Parameterize1:
+      return "a data file has been read ('open')";
+    case MenuItem::Initialize1:
+      return "the parameter dialog has been used ('parameterize')";
+    case MenuItem::Subtractiveclustering1:
+    case MenuItem::Run1:
+      return "parameters have been accepted ('parameterize')";
+    case MenuItem::Recall:
+      return "a prototypes file has been read ('readprototypes')";
+    case MenuItem::Adjacencygraph1:
+      return "a training run with neighbor=on has ended";
+    default:
+      return "an earlier command enables it";
+  }
+}
+
+}  // namespace
+
+std::span<const CommandSpec> commandTable() { return table(); }
+
+std::optional<std::string> unavailable(const CommandSpec& spec, const BatchShell& shell) {
+  if (spec.item == MenuItem::Count_) return std::nullopt;
+  const std::string path(spec.menuPath);
+  if (spec.submenu != MenuItem::Count_ && !shell.menuEnabled(spec.submenu))
+    return path + " lies in a submenu that is disabled until " + enabledBy(spec.submenu);
+  if (!shell.menuEnabled(spec.item)) return path + " is disabled in the menu until " + enabledBy(spec.item);
+  return std::nullopt;
+}
+
+}  // namespace volmar::batch
