@@ -127,24 +127,6 @@ TEST_F(ReadingPrototypes, ExtraNumbersAreIgnoredAndTheUserIsWarned) {
                 "The file was probably written for other data or another number of prototypes."}));
 }
 
-TEST_F(ReadingPrototypes, AnEmptyFileGivesZeroPrototypesAndAWarning) {
-  ws->NumPrototypes = 1;
-  ws->NumVars = 1;
-  read("");
-  EXPECT_EQ(ws->Prototypes(1, 1), 0.0f);
-  ASSERT_EQ(shell.messages.size(), 2u);
-  EXPECT_EQ(shell.messages[1].rfind("The file holds 0 numbers, but 1 prototype of 1 variable need 1:", 0), 0u);
-}
-
-TEST_F(ReadingPrototypes, CtrlZEndsTheNumbers) {
-  ws->NumPrototypes = 2;
-  read("1 2 3\x1a 4 5");
-  EXPECT_EQ(ws->Prototypes(2, 1), 3.0f);
-  EXPECT_EQ(ws->Prototypes(2, 2), 0.0f);
-  ASSERT_EQ(shell.messages.size(), 2u);
-  EXPECT_EQ(shell.messages[1].rfind("The file holds 3 numbers, but 2 prototypes of 2 variables need 4:", 0), 0u);
-}
-
 TEST_F(ReadingPrototypes, ATokenThatIsNoNumberStopsTheReadingWithThePrototypesBeforeIt) {
   ws->NumPrototypes = 2;
   ws->Prototypes.fill(9);
@@ -157,13 +139,6 @@ TEST_F(ReadingPrototypes, ATokenThatIsNoNumberStopsTheReadingWithThePrototypesBe
   EXPECT_FALSE(shell.enabled(MenuItem::Recall));
   EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Read prototypes..."}));
   EXPECT_EQ(shell.beeps, 0);
-}
-
-TEST_F(ReadingPrototypes, AFailedReadAfterParameterizeKeepsTheLowerLimitAsTheNumber) {
-  ws->NumPrototypes = 0;
-  read("x");
-  EXPECT_EQ(ws->NumPrototypes, 3);
-  EXPECT_FALSE(shell.enabled(MenuItem::Recall));
 }
 
 TEST_F(ReadingPrototypes, CancellingTheDialogChangesNothing) {
