@@ -78,7 +78,8 @@ void readprototypesfromfile1Click(Context& ctx) {
     if (found != needed) {
       sh.message("The file holds " + count(found, "number", "numbers") + ", but " +
                  count(ws.NumPrototypes, "prototype", "prototypes") + " of " +
-                 count(ws.NumVars, "variable", "variables") + " need " + std::to_string(needed) + ":" +
+                 count(ws.NumVars, "variable", "variables") + (ws.NumPrototypes == 1 ? " needs " : " need ") +
+                 std::to_string(needed) + ":" +
                  LineBreak +
                  (found < needed ? "the missing values were read as 0."
                                  : "the numbers after the first " + std::to_string(needed) + " were ignored.") +

@@ -122,7 +122,7 @@ TEST_F(ReadingPrototypes, ExtraNumbersAreIgnoredAndTheUserIsWarned) {
   EXPECT_EQ(shell.messages,
             (std::vector<std::string>{
                 "1 prototypes read.",
-                "The file holds 3 numbers, but 1 prototype of 2 variables need 2:\r\n"
+                "The file holds 3 numbers, but 1 prototype of 2 variables needs 2:\r\n"
                 "the numbers after the first 2 were ignored.\r\n"
                 "The file was probably written for other data or another number of prototypes."}));
 }
