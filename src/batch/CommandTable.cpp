@@ -9,6 +9,9 @@
 #include "commands/DataMatrixDialog.h"
 #include "commands/ParamDialog.h"
 #include "commands/PrototypesTable.h"
+#include "commands/ReadPrototypes.h"
+#include "commands/Recall.h"
+#include "commands/SaveFiles.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
 #include "core/NumberFormat.h"
@@ -77,6 +80,29 @@ bool subtractive(Session& s, const ScriptLine& l) {
   return s.run(subtractiveclustering1Click);
 }
 
+bool readPrototypes(Session& s, const ScriptLine& l) {
+  s.shell().answers().openFiles.push_back(l.arguments[0]);
+  return s.run(readprototypesfromfile1Click);
+}
+
+// A File > Save command: the file is named by the script; an existing file
+// is replaced only when the script says so, otherwise the command refuses.
+template <void (*Command)(Context&)>
+bool save(Session& s, const ScriptLine& l) {
+  auto& a = s.shell().answers();
+  a.saveFiles.push_back(l.arguments[0]);
+  if (l.answer("replace") == "yes") {
+    a.questions = Answer::Yes;
+    a.questionsReason = "replace=yes";
+  }
+  if (!s.run(Command)) return false;
+  if (s.shell().questionDeclined())
+    return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  return true;
+}
+
+const std::vector<AnswerKey> ReplaceKey = {{"replace", ValueKind::Choice, {"yes", "no"}}};
+
 std::string number(double v) { return formatGeneral(v); }
 
 bool showChart(Session& s, const ScriptLine&) {
@@ -127,7 +153,18 @@ const std::vector<CommandSpec>& table() {
        MenuItem::Parameterize1, MenuItem::Count_, "Analysis > Parameterize", parameterize},
       {"subtractive", {}, {{"radius", K::Real}}, MenuItem::Subtractiveclustering1, MenuItem::Initialize1,
        "Analysis > Initialize > Subtractive clustering", subtractive},
+      {"readprototypes", {"FILE"}, {}, MenuItem::Readprototypesfromfile1, MenuItem::Initialize1,
+       "Analysis > Initialize > Read prototypes from file", readPrototypes},
       {"train", {}, {}, MenuItem::Run1, MenuItem::Count_, "Analysis > Train", menu<run1Click>},
+      {"recall", {}, {}, MenuItem::Recall, MenuItem::Count_, "Analysis > Recall", menu<recallClick>},
+      {"save prototypes", {"FILE"}, ReplaceKey, MenuItem::Prototypes2, MenuItem::SaveAs1,
+       "File > Save > Prototypes", save<prototypes2Click>},
+      {"save labels", {"FILE"}, ReplaceKey, MenuItem::Classlabels1, MenuItem::SaveAs1,
+       "File > Save > Class labels", save<classlabels1Click>},
+      {"save info", {"FILE"}, ReplaceKey, MenuItem::Infooverreplications1, MenuItem::SaveAs1,
+       "File > Save > Info over replications", save<infooverreplications1Click>},
+      {"save blocks", {"FILE"}, ReplaceKey, MenuItem::BlocksSamplesxPrototypestable2, MenuItem::SaveAs1,
+       "File > Save > Blocks (Samples) x Prototypes table", save<blocksSamplesxPrototypestable2Click>},
       {"show chart", {}, {}, MenuItem::Count_, MenuItem::Count_, "", showChart},
       {"show prototypes", {}, {}, MenuItem::Prototypes1, MenuItem::Count_, "Show > Prototypes Table", showPrototypes},
       {"show graph", {}, {}, MenuItem::Adjacencygraph1, MenuItem::Count_, "Show > Adjacency Graph", showGraph},

@@ -1,0 +1,112 @@
+// End-to-end runs of volmar-batch on the iris sample: the training output,
+// the result files and repeatable seeds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <regex>
+
+#include "BatchProcess.h"
+
+using namespace volmar::test;
+
+namespace {
+
+std::string trainAndSave(const TempDir& dir) {
+  return "# iris: two and three segments, saved\n"
+         "open " + irisPath() + " vars=4\n"
+         "parameterize lower=2 upper=3 trials=5 epochs=3\n"
+         "train\n"
+         "save prototypes " + dir.file("iris.wgt") + "\n"
+         "save labels " + dir.file("iris.lst") + "\n"
+         "save info " + dir.file("iris.inf") + "\n";
+}
+
+bool contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+TEST(BatchTrainingRun, OpenParameterizeTrainAndSaveGiveTheRunLinesAndTheFiles) {
+  TempDir dir;
+  const BatchResult r = runScript(dir, trainAndSave(dir), {"--seed", "7"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  const auto out = splitLines(r.out);
+  ASSERT_FALSE(out.empty());
+  EXPECT_EQ(out.front(), "   >>> # OF SEGMENTS IS 2 <<<");
+  EXPECT_EQ(std::count(out.begin(), out.end(), "   >>> # OF SEGMENTS IS 3 <<<"), 1);
+  EXPECT_EQ(std::count_if(out.begin(), out.end(),
+                          [](const std::string& l) { return l.starts_with("epoch #: 3 | sum(dist^2) = "); }),
+            2);
+  EXPECT_TRUE(contains(r.out, "adjacency matrix:\n"));
+  for (const char* m : {"message: 150 records read.\n", "message: Training completed.\n",
+                        "message: Prototypes file written.\n", "message: Class labels written.\n",
+                        "message: Info measure written.\n"})
+    EXPECT_TRUE(contains(r.err, m)) << m;
+  // A two-line message box gives two prefixed lines.
+  EXPECT_TRUE(std::regex_search(r.err, std::regex("message: Highest wSSI = [0-9.]+\nmessage: for [23] classes\\.\n")));
+
+  const auto wgt = splitLines(readFile(dir.file("iris.wgt")));
+  ASSERT_EQ(wgt.size(), 3u);
+  for (const auto& l : wgt) EXPECT_TRUE(std::regex_match(l, std::regex("( -?[0-9]+\\.[0-9]{3}){4} \r"))) << l;
+
+  // One label per case; the class sizes they give are the shares listed last.
+  const auto lst = splitLines(readFile(dir.file("iris.lst")));
+  ASSERT_EQ(lst.size(), 150u);
+  int counts[4] = {0, 0, 0, 0};
+  for (const auto& l : lst) {
+    ASSERT_TRUE(std::regex_match(l, std::regex(" [123]\r"))) << l;
+    ++counts[l[1] - '0'];
+  }
+  for (int k = 1; k <= 3; ++k) {
+    char share[64];
+    std::snprintf(share, sizeof share, "class #%d: %.2f%%", k, counts[k] * 100.0 / 150);
+    const std::string head = "class #" + std::to_string(k) + ": ";
+    const auto last = std::find_if(out.rbegin(), out.rend(), [&](const std::string& l) { return l.starts_with(head); });
+    ASSERT_NE(last, out.rend());
+    EXPECT_EQ(*last, share);
+  }
+
+  const auto inf = splitLines(readFile(dir.file("iris.inf")));
+  ASSERT_EQ(inf.size(), 1u);
+  // The one replication's final sum, as the last epoch line gave it.
+  const std::string lastEpoch = *std::find_if(out.rbegin(), out.rend(), [](const std::string& l) {
+    return l.starts_with("epoch #: 3 | ");
+  });
+  const double listed = std::stod(lastEpoch.substr(lastEpoch.find('=') + 1));
+  EXPECT_NEAR(std::stod(inf[0]), listed, 0.0015);
+}
+
+TEST(BatchTrainingRun, TheSameScriptTwiceWithTheSameSeedGivesIdenticalOutputAndFiles) {
+  TempDir a, b;
+  const BatchResult ra = runScript(a, trainAndSave(a), {"--seed", "7"});
+  const BatchResult rb = runScript(b, trainAndSave(b), {"--seed", "7"});
+  ASSERT_EQ(ra.status, 0) << ra.err;
+  ASSERT_EQ(rb.status, 0) << rb.err;
+  EXPECT_EQ(ra.out, rb.out);
+  EXPECT_EQ(ra.err, rb.err);
+  for (const char* f : {"iris.wgt", "iris.lst", "iris.inf"}) {
+    EXPECT_FALSE(readFile(a.file(f)).empty()) << f;
+    EXPECT_EQ(readFile(a.file(f)), readFile(b.file(f))) << f;
+  }
+  // The seed really drives the run.
+  TempDir c;
+  const BatchResult rc = runScript(c, trainAndSave(c), {"--seed", "8"});
+  ASSERT_EQ(rc.status, 0) << rc.err;
+  EXPECT_NE(ra.out, rc.out);
+}
+
+// --seed N: the k-th seed of the process is N + k. A training run takes one
+// at its start and one per projection (each epoch with neighbour update), so
+// a second run of 3 prototypes over 2 epochs after one started from 7 starts
+// from 7 + 1 + 2 = 10.
+TEST(BatchTrainingRun, SeedsFollowOnFromRunToRunAndFromProjectionToProjection) {
+  const std::string setup = "open " + irisPath() + " vars=4\nparameterize lower=3 upper=3 trials=4 epochs=2\n";
+  TempDir dir;
+  const BatchResult twice = runScript(dir, setup + "train\ntrain\n", {"--seed", "7"});
+  const BatchResult fromTen = runScript(dir, setup + "train\n", {"--seed", "10"});
+  const BatchResult fromSeven = runScript(dir, setup + "train\n", {"--seed", "7"});
+  ASSERT_EQ(twice.status, 0) << twice.err;
+  ASSERT_EQ(fromTen.status, 0) << fromTen.err;
+  ASSERT_EQ(twice.out, fromSeven.out + fromTen.out);
+}
+
+}  // namespace
