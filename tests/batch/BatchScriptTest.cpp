@@ -101,3 +101,59 @@ TEST(BatchScript, BadArgumentsGiveExit2AndTheUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BatchScriptAnswers, OpenAnswersReachTheDataMatrixDialog) {
+  TempDir dir;
+  const BatchResult some = runScript(dir, "open " + irisPath() + " vars=4 cases=20\n");
+  ASSERT_EQ(some.status, 0) << some.err;
+  EXPECT_EQ(some.err, "message: 20 records read.\n");
+
+  const BatchResult blocks = runScript(dir, "open " + irisPath() + " vars=4 kind=kblocks blocksize=7 order=measfirst\n");
+  ASSERT_EQ(blocks.status, 0) << blocks.err;
+  EXPECT_TRUE(contains(blocks.err, "message: #ofVars modulo BlockSize must be 0!\nmessage: Repeat input.\n"))
+      << blocks.err;
+
+  std::string indicators;
+  for (int c = 0; c < 150; ++c) indicators += std::to_string(c / 50 + 1) + "\n";
+  const BatchResult samples = runScript(dir, "open " + irisPath() + " vars=4 kind=ksamples subsamples=" +
+                                                 dir.write("groups.txt", indicators) + "\n");
+  ASSERT_EQ(samples.status, 0) << samples.err;
+  EXPECT_TRUE(contains(samples.err, "message: A filename for reading the subsample\n"
+                                    "message: affiliation of each case will be asked next.\n"
+                                    "message: Subsample indicator read.\n"))
+      << samples.err;
+}
+
+TEST(BatchScriptAnswers, ParameterAnswersReachTheParameterDialog) {
+  TempDir dir;
+  const std::string open = "open " + irisPath() + " vars=4\n";
+  const BatchResult reps = runScript(dir, open + "parameterize lower=2 upper=3 reps=5 trials=1 epochs=2 neighbor=off\ntrain\n");
+  ASSERT_EQ(reps.status, 0) << reps.err;
+  EXPECT_TRUE(contains(reps.err, "message: Replication runs require\nmessage: a constant # of prototypes!\n"
+                                 "message: Reps set to unity.\n"))
+      << reps.err;
+  EXPECT_TRUE(contains(reps.out, "epoch #: 2 | ")) << reps.out;
+  EXPECT_FALSE(contains(reps.out, "epoch #: 3 | ")) << reps.out;
+  EXPECT_FALSE(contains(reps.out, "Sammon-stress")) << "neighbor=off still projected";
+  EXPECT_FALSE(contains(reps.out, "trial #2:")) << "trials=1 ran more trials";
+
+  // A second use of the dialog starts from the stored values.
+  const BatchResult again = runScript(dir, open + "parameterize lower=2 upper=2 epochs=1 distance=tanimoto\n"
+                                                  "parameterize trials=1\ntrain\n");
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_TRUE(contains(again.out, "   >>> # OF SEGMENTS IS 2 <<<")) << again.out;
+  EXPECT_FALSE(contains(again.out, "# OF SEGMENTS IS 1 ")) << again.out;
+  EXPECT_FALSE(contains(again.out, "epoch #: 2 | ")) << again.out;
+
+  // The distance answer changes the sums the same seed gives.
+  const std::string params = "parameterize lower=2 upper=2 trials=2 epochs=1 distance=";
+  const BatchResult tanimoto = runScript(dir, open + params + "tanimoto\ntrain\n", {"--seed", "4"});
+  const BatchResult euclid = runScript(dir, open + params + "euclidean\ntrain\n", {"--seed", "4"});
+  ASSERT_EQ(tanimoto.status, 0) << tanimoto.err;
+  ASSERT_EQ(euclid.status, 0) << euclid.err;
+  EXPECT_NE(tanimoto.out, euclid.out);
+}
+
+}  // namespace
