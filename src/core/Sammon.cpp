@@ -20,13 +20,17 @@ bool addFinite(double& acc, double term) {
 }  // namespace
 
 SammonResult SammonProjection(Workspace& ws) {
-  SammonResult result;
-  const int k = ws.NumPrototypes;
   ws.Rng.seedFromClock();
-  for (int p = 1; p <= k; ++p) {
+  for (int p = 1; p <= ws.NumPrototypes; ++p) {
     ws.SammonX[p] = ws.Rng.next();
     ws.SammonY[p] = ws.Rng.next();
   }
+  return SammonFromLayout(ws);
+}
+
+SammonResult SammonFromLayout(Workspace& ws) {
+  SammonResult result;
+  const int k = ws.NumPrototypes;
 
   // Target distances, D[p][j] = D[j][p], diagonal unused.
   double target[MaxPrototypes + 1][MaxPrototypes + 1];

@@ -21,6 +21,9 @@
 //                         D = 0, stress 0 / 0) the exact picture is one point:
 //                         all coordinates become 0, stress 0, and coincident is
 //                         set; no iterations are run. Entries above K are left.
+//   SammonFromLayout(ws)  the same without the reseeding and the random start:
+//                         the iterations start from SammonX/SammonY[1..K] as
+//                         they are (SammonProjection = random start + this).
 //   ProjectionBounds(ws)  minX, minY and the larger of the two extents of
 //                         SammonX/SammonY[1..K], kept in single precision and
 //                         starting from 1e10 / -1e10. The extent is 0 when all
@@ -46,6 +49,7 @@ inline constexpr int SammonIterations = 100;
 inline constexpr double SammonStepFactor = 0.2;
 
 SammonResult SammonProjection(Workspace& ws);
+SammonResult SammonFromLayout(Workspace& ws);
 ProjectionBox ProjectionBounds(const Workspace& ws);
 
 }  // namespace volmar

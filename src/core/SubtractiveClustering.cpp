@@ -72,6 +72,36 @@ double termOf(double alpha, double d) {
   return x > ExpUnderflowArgument ? 0.0 : std::exp(-x);
 }
 
+}  // namespace
+}  // namespace volmar
+
+// The vector exponential of the C library's vector math library (four
+// lanes, AVX2), computed lane by lane: a lane's value does not depend on
+// the others.
+extern "C" __m256d _ZGVdN4v_exp(__m256d);
+
+namespace volmar {
+namespace {
+
+// Terms of four distances with the vector exponential; the fast kernel
+// forms every term this way, single pairs included, so that a pair's term
+// does not depend on where it falls in the loops.
+__attribute__((target("avx2,fma"))) __m256d termsOf4(double alpha, __m256d d) {
+  const __m256d x = _mm256_mul_pd(_mm256_set1_pd(alpha), d);
+  const __m256d far = _mm256_cmp_pd(x, _mm256_set1_pd(ExpUnderflowArgument), _CMP_GT_OQ);
+  if (_mm256_movemask_pd(far) == 0xF) return _mm256_setzero_pd();
+  // Far lanes would send the library down its slow underflow path: give
+  // them 0 instead and clear their results.
+  const __m256d arg = _mm256_andnot_pd(far, _mm256_sub_pd(_mm256_setzero_pd(), x));
+  return _mm256_andnot_pd(far, _ZGVdN4v_exp(arg));
+}
+
+__attribute__((target("avx2,fma"))) double termOf1(double alpha, double d) {
+  double e[4];
+  _mm256_storeu_pd(e, termsOf4(alpha, _mm256_set1_pd(d)));
+  return e[0];
+}
+
 // One pass of a tile pair: terms of cases i in [i0, i1) with j in [j0, j1).
 // rowAcc[i - i0] and colAcc[j - j0] collect the terms in loop order (for the
 // diagonal tile both are the same array and only pairs i < j are taken).
@@ -91,45 +121,67 @@ void tileGeneric(const DoubleRows& rows, double alpha, int i0, int i1, int j0, i
 }
 
 // The same with four cases j side by side, so that their accumulations
-// overlap; each adds its terms exactly as distanceFma does.
+// overlap; each adds its terms exactly as distanceFma does. The cases j are
+// taken in slices small enough to stay in the first-level cache while every
+// case i of the tile passes over them; rowAcc still receives its terms in
+// increasing j and colAcc in increasing i. The diagonal tile, a small share
+// of the work, goes through tileGeneric's loop with this distance.
 __attribute__((target("avx2,fma"))) void tileFma(const DoubleRows& rows, double alpha, int i0, int i1,
                                                  int j0, int j1, bool diagonal, double* rowAcc,
                                                  double* colAcc) {
   const int quads = rows.stride / 4;
-  for (int i = i0; i < i1; ++i) {
-    const double* a = rows.row(i);
-    double rowSum = diagonal ? rowAcc[i - i0] + 1.0 : 0.0;
-    int j = diagonal ? i + 1 : j0;
-    for (; j + 4 <= j1; j += 4) {
-      const double* b0 = rows.row(j);
-      const double* b1 = rows.row(j + 1);
-      const double* b2 = rows.row(j + 2);
-      const double* b3 = rows.row(j + 3);
-      __m256d s0 = _mm256_setzero_pd(), s1 = s0, s2 = s0, s3 = s0;
-      for (int q = 0; q < quads; ++q) {
-        const __m256d x = _mm256_load_pd(a + 4 * q);
-        const __m256d d0 = _mm256_sub_pd(x, _mm256_load_pd(b0 + 4 * q));
-        const __m256d d1 = _mm256_sub_pd(x, _mm256_load_pd(b1 + 4 * q));
-        const __m256d d2 = _mm256_sub_pd(x, _mm256_load_pd(b2 + 4 * q));
-        const __m256d d3 = _mm256_sub_pd(x, _mm256_load_pd(b3 + 4 * q));
-        s0 = _mm256_fmadd_pd(d0, d0, s0);
-        s1 = _mm256_fmadd_pd(d1, d1, s1);
-        s2 = _mm256_fmadd_pd(d2, d2, s2);
-        s3 = _mm256_fmadd_pd(d3, d3, s3);
+  if (diagonal) {
+    for (int i = i0; i < i1; ++i) {
+      const double* a = rows.row(i);
+      double rowSum = rowAcc[i - i0] + 1.0;
+      for (int j = i + 1; j < j1; ++j) {
+        const double e = termOf1(alpha, distanceFma(a, rows.row(j), quads));
+        rowSum += e;
+        colAcc[j - j0] += e;
       }
-      const double e[4] = {termOf(alpha, joinVector(s0)), termOf(alpha, joinVector(s1)),
-                           termOf(alpha, joinVector(s2)), termOf(alpha, joinVector(s3))};
-      for (int k = 0; k < 4; ++k) {
-        rowSum += e[k];
-        colAcc[j + k - j0] += e[k];
+      rowAcc[i - i0] = rowSum;
+    }
+    return;
+  }
+  constexpr int Slice = 16;
+  for (int js = j0; js < j1; js += Slice) {
+    const int je = std::min(j1, js + Slice);
+    for (int i = i0; i < i1; ++i) {
+      const double* a = rows.row(i);
+      double rowSum = rowAcc[i - i0];
+      int j = js;
+      for (; j + 4 <= je; j += 4) {
+        const double* b0 = rows.row(j);
+        const double* b1 = rows.row(j + 1);
+        const double* b2 = rows.row(j + 2);
+        const double* b3 = rows.row(j + 3);
+        __m256d s0 = _mm256_setzero_pd(), s1 = s0, s2 = s0, s3 = s0;
+        for (int q = 0; q < quads; ++q) {
+          const __m256d x = _mm256_load_pd(a + 4 * q);
+          const __m256d d0 = _mm256_sub_pd(x, _mm256_load_pd(b0 + 4 * q));
+          const __m256d d1 = _mm256_sub_pd(x, _mm256_load_pd(b1 + 4 * q));
+          const __m256d d2 = _mm256_sub_pd(x, _mm256_load_pd(b2 + 4 * q));
+          const __m256d d3 = _mm256_sub_pd(x, _mm256_load_pd(b3 + 4 * q));
+          s0 = _mm256_fmadd_pd(d0, d0, s0);
+          s1 = _mm256_fmadd_pd(d1, d1, s1);
+          s2 = _mm256_fmadd_pd(d2, d2, s2);
+          s3 = _mm256_fmadd_pd(d3, d3, s3);
+        }
+        double e[4];
+        _mm256_storeu_pd(e, termsOf4(alpha, _mm256_setr_pd(joinVector(s0), joinVector(s1),
+                                                           joinVector(s2), joinVector(s3))));
+        for (int k = 0; k < 4; ++k) {
+          rowSum += e[k];
+          colAcc[j + k - j0] += e[k];
+        }
       }
+      for (; j < je; ++j) {
+        const double e = termOf1(alpha, distanceFma(a, rows.row(j), quads));
+        rowSum += e;
+        colAcc[j - j0] += e;
+      }
+      rowAcc[i - i0] = rowSum;
     }
-    for (; j < j1; ++j) {
-      const double e = termOf(alpha, distanceFma(a, rows.row(j), quads));
-      rowSum += e;
-      colAcc[j - j0] += e;
-    }
-    rowAcc[i - i0] = rowSum;
   }
 }
 
