@@ -139,14 +139,6 @@ TEST(BatchScriptAnswers, ParameterAnswersReachTheParameterDialog) {
   EXPECT_FALSE(contains(reps.out, "Sammon-stress")) << "neighbor=off still projected";
   EXPECT_FALSE(contains(reps.out, "trial #2:")) << "trials=1 ran more trials";
 
-  // A second use of the dialog starts from the stored values.
-  const BatchResult again = runScript(dir, open + "parameterize lower=2 upper=2 epochs=1 distance=tanimoto\n"
-                                                  "parameterize trials=1\ntrain\n");
-  ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_TRUE(contains(again.out, "   >>> # OF SEGMENTS IS 2 <<<")) << again.out;
-  EXPECT_FALSE(contains(again.out, "# OF SEGMENTS IS 1 ")) << again.out;
-  EXPECT_FALSE(contains(again.out, "epoch #: 2 | ")) << again.out;
-
   // The distance answer changes the sums the same seed gives.
   const std::string params = "parameterize lower=2 upper=2 trials=2 epochs=1 distance=";
   const BatchResult tanimoto = runScript(dir, open + params + "tanimoto\ntrain\n", {"--seed", "4"});
