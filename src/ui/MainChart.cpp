@@ -37,6 +37,9 @@ MainChart::MainChart(QWidget* parent) : QChartView(parent) {
   left_ = new QValueAxis;
   right_ = new QValueAxis;
   right_->setRange(0.0, 1.0);
+  right_->setLabelFormat(QStringLiteral("%.2f"));
+  left_->setTickType(QValueAxis::TicksDynamic);
+  left_->setLabelFormat(QStringLiteral("%.10g"));
   chart->addAxis(bottom_, Qt::AlignBottom);
   chart->addAxis(left_, Qt::AlignLeft);
   chart->addAxis(right_, Qt::AlignRight);
@@ -97,10 +100,26 @@ void MainChart::setPointValue(Series s, int position, double value) {
   }
 }
 
+namespace {
+
+// A round tick step (1, 2 or 5 times a power of ten) giving about five
+// intervals over the range.
+double niceStep(double range) {
+  if (!(range > 0) || !std::isfinite(range)) return 1.0;
+  const double raw = range / 5.0;
+  const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+  const double f = raw / mag;
+  return (f <= 1.0 ? 1.0 : f <= 2.0 ? 2.0 : f <= 5.0 ? 5.0 : 10.0) * mag;
+}
+
+}  // namespace
+
 void MainChart::setLeftAxis(double minimum, double maximum) {
   leftAuto_ = false;
   if (!(maximum > minimum)) maximum = minimum + 1.0;  // an empty range shows nothing
   left_->setRange(minimum, maximum);
+  left_->setTickAnchor(0.0);
+  left_->setTickInterval(niceStep(maximum - minimum));
 }
 
 // Positions on the bottom axis come from the bars, or from the line where it
@@ -128,8 +147,10 @@ void MainChart::fitLeftAxis() {
     lo = std::min(lo, p.value);
   }
   if (hi <= lo) hi = lo + 1.0;
-  left_->setRange(lo, hi * 1.1);
-  left_->applyNiceNumbers();
+  const double step = niceStep((hi - lo) * 1.1);
+  left_->setRange(std::floor(lo / step) * step, std::ceil(hi * 1.1 / step) * step);
+  left_->setTickAnchor(0.0);
+  left_->setTickInterval(step);
 }
 
 int MainChart::pointCount(Series s) const { return static_cast<int>(points(s).size()); }

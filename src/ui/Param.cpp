@@ -84,6 +84,7 @@ TForm1::TForm1(ParamDialog& logic, QWidget* parent) : QDialog(parent), logic_(lo
   // Rows of the form: caption label (and its second line), then the edit.
   auto* grid = new QGridLayout;
   grid->setColumnStretch(0, 1);
+  grid->setVerticalSpacing(8);
   int row = 0;
   auto entry = [&](int labelNo, int editNo, int secondLabelNo = 0) {
     auto* text = new QVBoxLayout;

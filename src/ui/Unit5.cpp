@@ -104,6 +104,11 @@ TForm5::TForm5(const Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Windo
   paintBox1_->setObjectName(QStringLiteral("PaintBox1"));
 }
 
+void TForm5::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  paintBox1_->update();
+}
+
 void TForm5::showAndRepaint() {
   paintBox1_->update();
   show();

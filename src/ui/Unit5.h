@@ -52,6 +52,10 @@ class TForm5 : public QWidget {
   // Paints pending changes, shows the window and repaints it now.
   void showAndRepaint();
 
+ protected:
+  // The picture scales with the window's outer size.
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   GraphPaintBox* paintBox1_;
 };
