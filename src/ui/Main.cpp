@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QToolTip>
+#include <algorithm>
 #include <clocale>
 
 #include "commands/Context.h"
@@ -193,9 +194,11 @@ bool TFMain::isReachable(MenuItem item) const {
 TForm5* TFMain::graphView() const { return shell_->graphView(); }
 
 void TFMain::placeComponents(int W, int H) {
-  const int half = (W - 20) / 2;
+  // A window made smaller than the margins gives empty controls, not
+  // negative sizes.
+  const int half = std::max(0, (W - 20) / 2);
   const int right = W / 2 + 5;
-  const int tall = H - 80;
+  const int tall = std::max(0, H - 80);
   Panel1->setGeometry(Panel1->x(), Panel1->y(), half, Panel1->height());
   ListBox1->setGeometry(ListBox1->x(), ListBox1->y(), half, tall);
   Panel2->setGeometry(right, Panel2->y(), half, Panel2->height());

@@ -153,16 +153,6 @@ TEST_F(QtShellOnWindow, TheBusyCursorIsSetOnceAndTakenBackOnce) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(QtShellOnWindow, ModalQuestionsGoToThePrompter) {
-  ask.answers = {Answer::Cancel};
-  ask.inputs = {"0.4"};
-  EXPECT_EQ(sh.askYesNoCancel("Replace x?"), Answer::Cancel);
-  EXPECT_EQ(sh.inputBox("Input the radius parameter", "radius", "0.5"), "0.4");
-  EXPECT_EQ(sh.inputBox("c", "p", "dflt"), "dflt");
-  sh.openHelp(30);
-  EXPECT_EQ(ask.helpTopics, (std::vector<int>{30}));
-}
-
 TEST_F(QtShellOnWindow, EachRunGetsANewHiddenGraphView) {
   TForm5* first = sh.graphView();
   ASSERT_NE(first, nullptr);
