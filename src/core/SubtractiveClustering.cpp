@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <immintrin.h>
 #include <memory>
 #include <thread>
 
@@ -12,7 +13,6 @@ namespace volmar {
 
 namespace {
 
-typedef double v4d __attribute__((vector_size(32)));
 
 // Rows 1..n of DataMatrix as doubles, columns padded with zeros to a
 // multiple of four, each row 32-byte aligned.
@@ -34,75 +34,166 @@ struct DoubleRows {
   std::unique_ptr<double, Free> data;
 };
 
-// Squared distance of two padded rows; `quads` groups of four doubles.
-// Stops early, with a value of at least `limit`, once the partial sum
-// exceeds it: the sum of non-negative terms can only grow.
-#define VOLMAR_DISTANCE_BODY                                             \
-  v4d acc = {0, 0, 0, 0};                                                \
-  int q = 0;                                                             \
-  while (q < quads) {                                                    \
-    const int stop = std::min(quads, q + 8);                             \
-    for (; q < stop; ++q) {                                              \
-      v4d x, y;                                                          \
-      std::memcpy(&x, a + 4 * q, sizeof x);                              \
-      std::memcpy(&y, b + 4 * q, sizeof y);                              \
-      const v4d diff = x - y;                                            \
-      acc += diff * diff;                                                \
-    }                                                                    \
-    const double partial = (acc[0] + acc[1]) + (acc[2] + acc[3]);        \
-    if (partial > limit) return partial;                                 \
-  }                                                                      \
-  return (acc[0] + acc[1]) + (acc[2] + acc[3]);
+// Squared distance of two padded rows, `quads` groups of four doubles.
+// Lane l (0..3) accumulates the variables l, l + 4, l + 8, ... and each term
+// is added with a single rounding: acc := round(acc + diff * diff), the
+// product taken exactly (a fused multiply-add), as an extended-precision
+// intermediate stored to 64 bits would give. The lanes are joined as
+// (l0 + l1) + (l2 + l3).
+inline double joinLanes(const double s[4]) { return (s[0] + s[1]) + (s[2] + s[3]); }
 
-double distanceGeneric(const double* a, const double* b, int quads, double limit) {
-  VOLMAR_DISTANCE_BODY
+double distanceGeneric(const double* a, const double* b, int quads) {
+  double s[4] = {0, 0, 0, 0};
+  for (int q = 0; q < quads; ++q)
+    for (int l = 0; l < 4; ++l) {
+      const double d = a[4 * q + l] - b[4 * q + l];
+      s[l] = std::fma(d, d, s[l]);
+    }
+  return joinLanes(s);
 }
 
-__attribute__((target("avx2"))) double distanceAvx2(const double* a, const double* b, int quads,
-                                                    double limit) {
-  VOLMAR_DISTANCE_BODY
+__attribute__((target("avx2,fma"))) inline double joinVector(__m256d v) {
+  double s[4];
+  _mm256_storeu_pd(s, v);
+  return joinLanes(s);
+}
+
+__attribute__((target("avx2,fma"))) double distanceFma(const double* a, const double* b, int quads) {
+  __m256d acc = _mm256_setzero_pd();
+  for (int q = 0; q < quads; ++q) {
+    const __m256d d = _mm256_sub_pd(_mm256_load_pd(a + 4 * q), _mm256_load_pd(b + 4 * q));
+    acc = _mm256_fmadd_pd(d, d, acc);
+  }
+  return joinVector(acc);
+}
+
+double termOf(double alpha, double d) {
+  const double x = alpha * d;
+  return x > ExpUnderflowArgument ? 0.0 : std::exp(-x);
+}
+
+}  // namespace
+}  // namespace volmar
+
+// The vector exponential of the C library's vector math library (four
+// lanes, AVX2), computed lane by lane: a lane's value does not depend on
+// the others.
+extern "C" __m256d _ZGVdN4v_exp(__m256d);
+
+namespace volmar {
+namespace {
+
+// Terms of four distances with the vector exponential; the fast kernel
+// forms every term this way, single pairs included, so that a pair's term
+// does not depend on where it falls in the loops.
+__attribute__((target("avx2,fma"))) __m256d termsOf4(double alpha, __m256d d) {
+  const __m256d x = _mm256_mul_pd(_mm256_set1_pd(alpha), d);
+  const __m256d far = _mm256_cmp_pd(x, _mm256_set1_pd(ExpUnderflowArgument), _CMP_GT_OQ);
+  if (_mm256_movemask_pd(far) == 0xF) return _mm256_setzero_pd();
+  // Far lanes would send the library down its slow underflow path: give
+  // them 0 instead and clear their results.
+  const __m256d arg = _mm256_andnot_pd(far, _mm256_sub_pd(_mm256_setzero_pd(), x));
+  return _mm256_andnot_pd(far, _ZGVdN4v_exp(arg));
+}
+
+__attribute__((target("avx2,fma"))) double termOf1(double alpha, double d) {
+  double e[4];
+  _mm256_storeu_pd(e, termsOf4(alpha, _mm256_set1_pd(d)));
+  return e[0];
 }
 
 // One pass of a tile pair: terms of cases i in [i0, i1) with j in [j0, j1).
-// rowAcc[i - i0] and colAcc[j - j0] collect the terms in loop order.
-#define VOLMAR_TILE_BODY(DIST)                                                           \
-  const int quads = rows.stride / 4;                                                     \
-  const double limit = ExpUnderflowArgument / alpha;                                     \
-  for (int i = i0; i < i1; ++i) {                                                        \
-    const double* a = rows.row(i);                                                       \
-    double rowSum = diagonal ? rowAcc[i - i0] : 0.0;                                     \
-    if (diagonal) rowSum += 1.0; /* the case itself */                                   \
-    for (int j = diagonal ? i + 1 : j0; j < j1; ++j) {                                   \
-      const double d = DIST(a, rows.row(j), quads, limit);                               \
-      const double x = alpha * d;                                                        \
-      const double e = x > ExpUnderflowArgument ? 0.0 : std::exp(-x);                   \
-      rowSum += e;                                                                       \
-      colAcc[j - j0] += e;                                                               \
-    }                                                                                    \
-    rowAcc[i - i0] = rowSum;                                                             \
-  }
-
+// rowAcc[i - i0] and colAcc[j - j0] collect the terms in loop order (for the
+// diagonal tile both are the same array and only pairs i < j are taken).
 void tileGeneric(const DoubleRows& rows, double alpha, int i0, int i1, int j0, int j1, bool diagonal,
                  double* rowAcc, double* colAcc) {
-  VOLMAR_TILE_BODY(distanceGeneric)
+  const int quads = rows.stride / 4;
+  for (int i = i0; i < i1; ++i) {
+    const double* a = rows.row(i);
+    double rowSum = diagonal ? rowAcc[i - i0] + 1.0 : 0.0;  // 1: the case itself
+    for (int j = diagonal ? i + 1 : j0; j < j1; ++j) {
+      const double e = termOf(alpha, distanceGeneric(a, rows.row(j), quads));
+      rowSum += e;
+      colAcc[j - j0] += e;
+    }
+    rowAcc[i - i0] = rowSum;
+  }
 }
 
-__attribute__((target("avx2"))) void tileAvx2(const DoubleRows& rows, double alpha, int i0, int i1,
-                                              int j0, int j1, bool diagonal, double* rowAcc,
-                                              double* colAcc) {
-  VOLMAR_TILE_BODY(distanceAvx2)
+// The same with four cases j side by side, so that their accumulations
+// overlap; each adds its terms exactly as distanceFma does. The cases j are
+// taken in slices small enough to stay in the first-level cache while every
+// case i of the tile passes over them; rowAcc still receives its terms in
+// increasing j and colAcc in increasing i. The diagonal tile, a small share
+// of the work, goes through tileGeneric's loop with this distance.
+__attribute__((target("avx2,fma"))) void tileFma(const DoubleRows& rows, double alpha, int i0, int i1,
+                                                 int j0, int j1, bool diagonal, double* rowAcc,
+                                                 double* colAcc) {
+  const int quads = rows.stride / 4;
+  if (diagonal) {
+    for (int i = i0; i < i1; ++i) {
+      const double* a = rows.row(i);
+      double rowSum = rowAcc[i - i0] + 1.0;
+      for (int j = i + 1; j < j1; ++j) {
+        const double e = termOf1(alpha, distanceFma(a, rows.row(j), quads));
+        rowSum += e;
+        colAcc[j - j0] += e;
+      }
+      rowAcc[i - i0] = rowSum;
+    }
+    return;
+  }
+  constexpr int Slice = 16;
+  for (int js = j0; js < j1; js += Slice) {
+    const int je = std::min(j1, js + Slice);
+    for (int i = i0; i < i1; ++i) {
+      const double* a = rows.row(i);
+      double rowSum = rowAcc[i - i0];
+      int j = js;
+      for (; j + 4 <= je; j += 4) {
+        const double* b0 = rows.row(j);
+        const double* b1 = rows.row(j + 1);
+        const double* b2 = rows.row(j + 2);
+        const double* b3 = rows.row(j + 3);
+        __m256d s0 = _mm256_setzero_pd(), s1 = s0, s2 = s0, s3 = s0;
+        for (int q = 0; q < quads; ++q) {
+          const __m256d x = _mm256_load_pd(a + 4 * q);
+          const __m256d d0 = _mm256_sub_pd(x, _mm256_load_pd(b0 + 4 * q));
+          const __m256d d1 = _mm256_sub_pd(x, _mm256_load_pd(b1 + 4 * q));
+          const __m256d d2 = _mm256_sub_pd(x, _mm256_load_pd(b2 + 4 * q));
+          const __m256d d3 = _mm256_sub_pd(x, _mm256_load_pd(b3 + 4 * q));
+          s0 = _mm256_fmadd_pd(d0, d0, s0);
+          s1 = _mm256_fmadd_pd(d1, d1, s1);
+          s2 = _mm256_fmadd_pd(d2, d2, s2);
+          s3 = _mm256_fmadd_pd(d3, d3, s3);
+        }
+        double e[4];
+        _mm256_storeu_pd(e, termsOf4(alpha, _mm256_setr_pd(joinVector(s0), joinVector(s1),
+                                                           joinVector(s2), joinVector(s3))));
+        for (int k = 0; k < 4; ++k) {
+          rowSum += e[k];
+          colAcc[j + k - j0] += e[k];
+        }
+      }
+      for (; j < je; ++j) {
+        const double e = termOf1(alpha, distanceFma(a, rows.row(j), quads));
+        rowSum += e;
+        colAcc[j - j0] += e;
+      }
+      rowAcc[i - i0] = rowSum;
+    }
+  }
 }
 
-bool haveAvx2() {
-  static const bool yes = __builtin_cpu_supports("avx2");
+bool haveFma() {
+  static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   return yes;
 }
 
 double pairDistance(const DoubleRows& rows, int i, int j) {
   const int quads = rows.stride / 4;
-  const double inf = HUGE_VAL;
-  return haveAvx2() ? distanceAvx2(rows.row(i), rows.row(j), quads, inf)
-                    : distanceGeneric(rows.row(i), rows.row(j), quads, inf);
+  return haveFma() ? distanceFma(rows.row(i), rows.row(j), quads)
+                   : distanceGeneric(rows.row(i), rows.row(j), quads);
 }
 
 }  // namespace
@@ -126,7 +217,7 @@ void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double
   auto work = [&] {
     double rowAcc[PotentialTile];
     double colAcc[PotentialTile];
-    const bool avx2 = haveAvx2();
+    const bool fast = haveFma();
     for (;;) {
       const std::size_t k = next.fetch_add(1, std::memory_order_relaxed);
       if (k >= tasks.size()) return;
@@ -136,8 +227,8 @@ void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double
       const bool diagonal = a == b;
       std::fill(rowAcc, rowAcc + PotentialTile, 0.0);
       std::fill(colAcc, colAcc + PotentialTile, 0.0);
-      if (avx2)
-        tileAvx2(rows, alpha, i0, i1, j0, j1, diagonal, rowAcc, diagonal ? rowAcc : colAcc);
+      if (fast)
+        tileFma(rows, alpha, i0, i1, j0, j1, diagonal, rowAcc, diagonal ? rowAcc : colAcc);
       else
         tileGeneric(rows, alpha, i0, i1, j0, j1, diagonal, rowAcc, diagonal ? rowAcc : colAcc);
       // Each cell of `partial` is written by exactly one task.
@@ -172,8 +263,7 @@ double clusterDistance(const Workspace& ws, int i, int j) {
     a[v] = v < ws.NumVars ? static_cast<double>(ws.DataMatrix(i, v + 1)) : 0.0;
     b[v] = v < ws.NumVars ? static_cast<double>(ws.DataMatrix(j, v + 1)) : 0.0;
   }
-  const double inf = HUGE_VAL;
-  return haveAvx2() ? distanceAvx2(a, b, stride / 4, inf) : distanceGeneric(a, b, stride / 4, inf);
+  return haveFma() ? distanceFma(a, b, stride / 4) : distanceGeneric(a, b, stride / 4);
 }
 
 void reducePotentials(const Workspace& ws, std::vector<double>& potentials, int m, double pstar,

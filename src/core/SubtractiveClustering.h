@@ -16,8 +16,14 @@ namespace volmar {
 // sums in tile order, each partial sum adding its terms in case order (see
 // the .cpp). Each pair is evaluated once and serves both of its cases.
 // A distance is the sum of four interleaved partial sums (variables 1, 5, 9,
-// ...; 2, 6, ...; ...) joined as (s1 + s2) + (s3 + s4): the order the
-// vector kernel uses, on any processor.
+// ...; 2, 6, ...; ...) joined as (s1 + s2) + (s3 + s4), each term added
+// with one rounding (the exact square added to the partial sum, as an
+// extended intermediate would): the order and rounding of the vector kernel,
+// reproduced exactly on processors without it. The terms use the vector
+// exponential of the system's vector math library on processors with AVX2
+// and FMA, and std::exp elsewhere; the two agree to about one unit in the
+// last place, so potentials may differ in their last bits between such
+// processors, never between runs or thread counts on one machine.
 // threads = 0 takes one per core.
 void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double>& potentials,
                            int threads = 0);

@@ -1,0 +1,252 @@
+#include "core/Distances.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "core/EngineKernels.h"
+#include "core/FloatRounding.h"
+
+namespace volmar {
+
+namespace detail {
+
+void PrototypeColumns::load(const Workspace& ws, int n) {
+  assert(n >= 0 && n <= MaxPrototypes);
+  numVars = ws.NumVars;
+  numProtos = n;
+  lanes = (n + LaneBlock - 1) / LaneBlock * LaneBlock;
+  if (lanes == 0) lanes = LaneBlock;
+  for (int i = 0; i < numVars; ++i) std::fill(w[i], w[i] + ColumnWidth, 0.0f);
+  for (int k = 0; k < n; ++k) {
+    const float* src = ws.Prototypes.row(k + 1);
+    for (int i = 0; i < numVars; ++i) w[i][k] = src[i];
+  }
+  updateNorms();
+}
+
+void PrototypeColumns::store(Workspace& ws) const {
+  for (int k = 0; k < numProtos; ++k) {
+    float* dst = ws.Prototypes.row(k + 1);
+    for (int i = 0; i < numVars; ++i) dst[i] = w[i][k];
+  }
+}
+
+void PrototypeColumns::updateNorms() {
+  double acc[ColumnWidth] = {};
+  for (int i = 0; i < numVars; ++i) {
+    for (int k = 0; k < ColumnWidth; ++k) {
+      const double wi = w[i][k];
+      acc[k] += wi * wi;
+    }
+  }
+  std::memcpy(sww, acc, sizeof acc);
+}
+
+namespace {
+
+// One block of Lanes prototypes; acc stays in registers across the variables.
+template <int Lanes>
+void euclideanBlock(const float* x, int numVars, const float (*w)[ColumnWidth], int first,
+                    double* out) {
+  double acc[Lanes] = {};
+  for (int i = 0; i < numVars; ++i) {
+    const double xi = x[i];
+    const float* wi = w[i] + first;
+    for (int l = 0; l < Lanes; ++l) {
+      const double t = xi - static_cast<double>(wi[l]);
+      acc[l] += t * t;
+    }
+  }
+  for (int l = 0; l < Lanes; ++l) out[first + l] = acc[l];
+}
+
+template <int Lanes>
+void crossBlock(const float* x, int numVars, const float (*w)[ColumnWidth], int first,
+                double* out) {
+  double acc[Lanes] = {};
+  for (int i = 0; i < numVars; ++i) {
+    const double xi = x[i];
+    const float* wi = w[i] + first;
+    for (int l = 0; l < Lanes; ++l) acc[l] += xi * static_cast<double>(wi[l]);
+  }
+  for (int l = 0; l < Lanes; ++l) out[first + l] = acc[l];
+}
+
+}  // namespace
+
+void EuclideanDistances(const float* x, const PrototypeColumns& p, double* out) {
+  switch (p.lanes) {
+    case 8: euclideanBlock<8>(x, p.numVars, p.w, 0, out); break;
+    case 16: euclideanBlock<16>(x, p.numVars, p.w, 0, out); break;
+    case 24: euclideanBlock<24>(x, p.numVars, p.w, 0, out); break;
+    default:
+      euclideanBlock<16>(x, p.numVars, p.w, 0, out);
+      euclideanBlock<16>(x, p.numVars, p.w, 16, out);
+      break;
+  }
+}
+
+void TanimotoDistances(const float* x, const PrototypeColumns& p, double* out) {
+  double sxw[ColumnWidth];
+  switch (p.lanes) {
+    case 8: crossBlock<8>(x, p.numVars, p.w, 0, sxw); break;
+    case 16: crossBlock<16>(x, p.numVars, p.w, 0, sxw); break;
+    case 24: crossBlock<24>(x, p.numVars, p.w, 0, sxw); break;
+    default:
+      crossBlock<16>(x, p.numVars, p.w, 0, sxw);
+      crossBlock<16>(x, p.numVars, p.w, 16, sxw);
+      break;
+  }
+  double sxx = 0;
+  for (int i = 0; i < p.numVars; ++i) {
+    const double xi = x[i];
+    sxx += xi * xi;
+  }
+  for (int k = 0; k < p.numProtos; ++k) {
+    const double den = sxx + p.sww[k] - sxw[k];
+    out[k] = den > 0 ? 1.0 - sxw[k] / den : 1.0;
+  }
+}
+
+}  // namespace detail
+
+double CaseDistance(const Workspace& ws, int c, int k) {
+  const float* x = ws.DataMatrix.row(c);
+  const float* w = ws.Prototypes.row(k);
+  const int nv = ws.NumVars;
+  if (ws.DistanceKind == DistTanimoto) {
+    double sxw = 0, sxx = 0, sww = 0;
+    for (int i = 0; i < nv; ++i) {
+      const double xi = x[i];
+      const double wi = w[i];
+      sxw += xi * wi;
+      sxx += xi * xi;
+      sww += wi * wi;
+    }
+    const double den = sxx + sww - sxw;
+    return den > 0 ? 1.0 - sxw / den : 1.0;
+  }
+  double s = 0;
+  for (int i = 0; i < nv; ++i) {
+    const double t = static_cast<double>(x[i]) - static_cast<double>(w[i]);
+    s += t * t;
+  }
+  return s;
+}
+
+double PrototypeDistance(const Workspace& ws, int a, int b) {
+  const float* pa = ws.Prototypes.row(a);
+  const float* pb = ws.Prototypes.row(b);
+  double s = 0;
+  for (int i = 0; i < ws.NumVars; ++i) {
+    const double t = static_cast<double>(pa[i]) - static_cast<double>(pb[i]);
+    s += t * t;
+  }
+  return s;
+}
+
+void FindNearest(const Workspace& ws, int& k) {
+  detail::FindNearestIn(ws.Dist.data(), ws.NumPrototypes, k);
+}
+
+namespace {
+
+// Runs the winner search over every case with the prototypes held by
+// columns and calls onCase(c, winner, distance of the winner). The winner's
+// variable carries over from case to case, as the search requires; it starts
+// at prototype 1 so that it always names a prototype. Dist ends holding the
+// distances of the last case.
+template <typename OnCase>
+void forEachNearest(Workspace& ws, OnCase onCase) {
+  const int n = ws.NumPrototypes;
+  detail::PrototypeColumns cols;
+  cols.load(ws, n);
+  alignas(64) double d[detail::ColumnWidth];
+  int k = 1;
+  for (int c = 1; c <= ws.NumCases; ++c) {
+    detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), cols, d);
+    detail::FindNearestIn(d, n, k);
+    onCase(c, k, d[k - 1]);
+  }
+  if (ws.NumCases >= 1) std::copy(d, d + n, ws.Dist.data());
+}
+
+}  // namespace
+
+float SumOfMinDistances(Workspace& ws) {
+  if (ws.NumPrototypes < 1) return 0.0f;
+  float sum = 0.0f;
+  forEachNearest(ws, [&sum](int, int, double dist) { sum = SumToFloat(sum, dist); });
+  return sum;
+}
+
+void Classify(Workspace& ws, int r) {
+  assert(r >= 1 && r <= MaxReplications);
+  if (ws.NumPrototypes < 1) return;
+  forEachNearest(ws, [&ws, r](int c, int k, double) {
+    ws.ClassLabels(c, r) = static_cast<std::int8_t>(k);
+  });
+}
+
+void CountClassSizes(Workspace& ws, int r) {
+  const int n = ws.NumPrototypes;
+  for (int k = 1; k <= n; ++k) ws.ClassSize[k] = 0;
+  for (int c = 1; c <= ws.NumCases; ++c) {
+    const int label = ws.ClassLabels(c, r);
+    if (label >= 1 && label <= n) ++ws.ClassSize[label];
+  }
+}
+
+int DrawCase(Workspace& ws) {
+  const double u = ws.Rng.next();
+  const int c = static_cast<int>(RoundHalfEven(u * ws.NumCases + 0.5));
+  return std::clamp(c, 1, std::max(ws.NumCases, 1));
+}
+
+void RandomSeed(Workspace& ws, int n) {
+  if (ws.NumCases < 1) return;
+  for (int i = 1; i <= n; ++i) {
+    const int c = DrawCase(ws);
+    std::copy(ws.DataMatrix.row(c), ws.DataMatrix.row(c) + ws.NumVars, ws.Prototypes.row(i));
+  }
+}
+
+float ColumnMean(const Workspace& ws, int v) {
+  float sum = 0.0f;
+  for (int c = 1; c <= ws.NumCases; ++c) sum = SumToFloat(sum, ws.DataMatrix(c, v));
+  return sum / static_cast<float>(ws.NumCases);
+}
+
+double SquaredDistanceBound(const Workspace& ws, int numPrototypes) {
+  const int nv = ws.NumVars;
+  if (nv < 1 || (ws.NumCases < 1 && numPrototypes < 1)) return 0.0;
+  alignas(64) float lo[MaxVars];
+  alignas(64) float hi[MaxVars];
+  const float* first = ws.NumCases >= 1 ? ws.DataMatrix.row(1) : ws.Prototypes.row(1);
+  std::copy(first, first + nv, lo);
+  std::copy(first, first + nv, hi);
+  auto widen = [&](const float* x) {
+    for (int i = 0; i < nv; ++i) {
+      lo[i] = std::min(lo[i], x[i]);
+      hi[i] = std::max(hi[i], x[i]);
+    }
+  };
+  for (int c = 1; c <= ws.NumCases; ++c) widen(ws.DataMatrix.row(c));
+  for (int k = 1; k <= numPrototypes; ++k) widen(ws.Prototypes.row(k));
+  double s = 0;
+  for (int i = 0; i < nv; ++i) {
+    const double t = static_cast<double>(hi[i]) - static_cast<double>(lo[i]);
+    s += t * t;
+  }
+  return s;
+}
+
+bool DistancesInRange(const Workspace& ws, int numPrototypes) {
+  if (ws.DistanceKind == DistTanimoto) return true;
+  // The computed sums may exceed the exact ones by a few units in the last
+  // place; the margin keeps such a sum below the limit too.
+  return SquaredDistanceBound(ws, numPrototypes) * (1.0 + 1e-12) < DistanceLimit;
+}
+
+}  // namespace volmar

@@ -1,0 +1,83 @@
+#pragma once
+
+// Inner loops shared by the distance routines and the presentation step.
+// Internal to src/core.
+//
+// A distance is a sum over the variables taken in order, so the additions of
+// one case-prototype pair cannot be regrouped without changing the result.
+// The kernels therefore vectorise across prototypes instead: the prototypes
+// are copied variable by variable into PrototypeColumns (w[i][k] = prototype
+// k + 1, variable i + 1), and one vector lane accumulates one prototype's sum
+// in exactly the order of the plain formula. Results are bit-identical to the
+// one-pair routines (CaseDistance), which the tests check.
+
+#include <cstdint>
+
+#include "core/Limits.h"
+#include "core/Workspace.h"
+
+namespace volmar::detail {
+
+inline constexpr int LaneBlock = 8;      // prototypes handled per inner block
+inline constexpr int ColumnWidth = 32;   // MaxPrototypes rounded up to LaneBlock
+static_assert(ColumnWidth >= MaxPrototypes && ColumnWidth % LaneBlock == 0);
+
+struct PrototypeColumns {
+  alignas(64) float w[MaxVars][ColumnWidth];
+  alignas(64) double sww[ColumnWidth];  // sum of w^2 per prototype (Tanimoto only)
+  int numVars = 0;
+  int numProtos = 0;
+  int lanes = 0;  // numProtos rounded up to LaneBlock
+
+  // Copies rows 1..n of Prototypes (columns 1..NumVars); padding lanes are 0.
+  void load(const Workspace& ws, int n);
+  // Writes the columns back into rows 1..numProtos of Prototypes.
+  void store(Workspace& ws) const;
+  // Recomputes sww (after prototypes moved).
+  void updateNorms();
+};
+
+// out[k] = squared Euclidean distance of x to prototype k + 1, k < lanes.
+void EuclideanDistances(const float* x, const PrototypeColumns& p, double* out);
+// out[k] = Tanimoto distance of x to prototype k + 1, k < numProtos.
+void TanimotoDistances(const float* x, const PrototypeColumns& p, double* out);
+
+inline void CaseDistances(int distanceKind, const float* x, const PrototypeColumns& p,
+                          double* out) {
+  if (distanceKind == DistTanimoto)
+    TanimotoDistances(x, p, out);
+  else
+    EuclideanDistances(x, p, out);
+}
+
+// The winner search over d[0..n-1] with its 32-bit running bound; k is a
+// 1-based prototype number, kept when no entry is below the bound.
+inline void FindNearestIn(const double* d, int n, int& k) {
+  float bound = 1e10f;
+  for (int j = 0; j < n; ++j) {
+    if (d[j] < static_cast<double>(bound)) {
+      k = j + 1;
+      bound = static_cast<float>(d[j]);
+    }
+  }
+}
+
+}  // namespace volmar::detail
+
+namespace volmar::detail {
+
+// The full ranking that N successive winner searches produce, each search
+// taking the found prototype out of the rest (Dist := 1e10), computed without
+// the N sequential scans. With f_j = d_j rounded to a 32-bit float, the
+// searches take the prototypes in increasing order of f; among equal f the
+// entries that were rounded up (d_j < f_j) come first, highest number first,
+// then the others in increasing number. (A search ends on the last entry
+// below the 32-bit bound; an entry rounded up lies below a bound equal to its
+// own f, an entry rounded down or exact does not.) ranking[1..n] receives
+// 1-based prototype numbers, rankOf[j] (0-based j) the rank of prototype
+// j + 1. Returns false, writing nothing, when some d_j is not below 1e10: the
+// searches then repeat their carried-over winner and only the sequential
+// scans give the result.
+bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf);
+
+}  // namespace volmar::detail

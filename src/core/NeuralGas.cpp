@@ -1,0 +1,237 @@
+#include "core/NeuralGas.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <limits>
+
+#include "core/Distances.h"
+#include "core/EngineKernels.h"
+#include "core/FloatRounding.h"
+
+namespace volmar {
+
+namespace {
+
+bool positiveFinite(double v) { return v > 0 && std::isfinite(v); }
+
+// ln(final / start), or 0 (a constant schedule) for an unusable start value.
+long double scheduleLog(long double final, double start) {
+  return positiveFinite(start) ? std::log(final / static_cast<long double>(start)) : 0.0L;
+}
+
+double scheduled(double start, long double logRatio, int t, int tmax) {
+  const long double e = tmax > 0 ? logRatio * t / tmax : logRatio;
+  return static_cast<double>(static_cast<long double>(start) * std::exp(e));
+}
+
+// Neighbourhood factor of rank r; rank 1 is always 1 (also for a range of 0,
+// where (1 - r) / lambda would be 0 / 0), and an unusable range gives
+// winner-only learning.
+double neighborhood(int r, double lambda) {
+  if (r == 1) return 1.0;
+  if (!(lambda > 0)) return 0.0;
+  return std::exp(static_cast<double>(1 - r) / lambda);
+}
+
+// Steps 4 to 6 of a presentation: counter, connections, schedules.
+void finishStep(Workspace& ws, LearningState& st) {
+  st.t += 1;
+  if (ws.NeighborUpdate) {
+    if (ws.NumPrototypes >= 2) UpdateConnections(ws, st.T);
+    st.lambda = scheduled(ws.InitNeighborRange, st.logLambda, st.t, st.tmax);
+    st.T = scheduled(ws.InitLifetime, st.logT, st.t, st.tmax);
+  }
+  st.eps = scheduled(ws.InitLearningRate, st.logEps, st.t, st.tmax);
+}
+
+}  // namespace
+
+LearningState StartLearning(const Workspace& ws, int tmax) {
+  LearningState st;
+  st.t = 1;
+  st.eps = ws.InitLearningRate;
+  st.lambda = ws.InitNeighborRange;
+  st.T = ws.InitLifetime;
+  st.tmax = tmax;
+  st.nearest = 1;
+  st.logEps = scheduleLog(0.005L, ws.InitLearningRate);
+  st.logLambda = scheduleLog(0.01L, ws.InitNeighborRange);
+  st.logT = scheduleLog(2.0L * ws.NumPrototypes, ws.InitLifetime);
+  return st;
+}
+
+void PresentationStep(Workspace& ws, LearningState& st) {
+  const int n = ws.NumPrototypes;
+  if (n < 1 || ws.NumCases < 1) return;
+  const int c = DrawCase(ws);
+  for (int k = 1; k <= n; ++k) ws.Dist[k] = CaseDistance(ws, c, k);
+  const float* x = ws.DataMatrix.row(c);
+  const int ranks = ws.NeighborUpdate ? n : 1;
+  for (int r = 1; r <= ranks; ++r) {
+    FindNearest(ws, st.nearest);
+    const int j = st.nearest;
+    ws.Ranking[r] = static_cast<std::int8_t>(j);
+    ws.Dist[j] = DistanceLimit;
+    const double factor = st.eps * neighborhood(r, st.lambda);
+    float* w = ws.Prototypes.row(j);
+    for (int i = 0; i < ws.NumVars; ++i) {
+      const double wi = w[i];
+      const double delta = factor * (static_cast<double>(x[i]) - wi);
+      w[i] = SumToFloat(wi, delta);
+    }
+  }
+  finishStep(ws, st);
+}
+
+namespace detail {
+
+bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
+  alignas(64) float f[ColumnWidth];
+  alignas(64) std::int32_t order[ColumnWidth];
+  for (int j = 0; j < n; ++j) {
+    if (!(d[j] < DistanceLimit)) return false;
+    f[j] = static_cast<float>(d[j]);
+    // Rounded up: first within its group, the higher number the earlier.
+    order[j] = d[j] < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
+  }
+  for (int j = 0; j < n; ++j) {
+    const float fj = f[j];
+    const std::int32_t oj = order[j];
+    int before = 0;
+    for (int i = 0; i < n; ++i) before += (f[i] < fj) | ((f[i] == fj) & (order[i] < oj));
+    rankOf[j] = before + 1;
+    ranking[before + 1] = static_cast<std::int8_t>(j + 1);
+  }
+  return true;
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::ColumnWidth;
+using detail::LaneBlock;
+using detail::PrototypeColumns;
+
+// Moves every prototype lane k by factor[k] * (x - w), variable by variable.
+template <int Lanes>
+void moveBlock(PrototypeColumns& p, const float* x, const double* factor, int first) {
+  double fk[Lanes];
+  for (int l = 0; l < Lanes; ++l) fk[l] = factor[first + l];
+  for (int i = 0; i < p.numVars; ++i) {
+    const double xi = x[i];
+    float* wi = p.w[i] + first;
+    for (int l = 0; l < Lanes; ++l) {
+      const double w = wi[l];
+      wi[l] = SumToFloat(w, fk[l] * (xi - w));
+    }
+  }
+}
+
+void moveAll(PrototypeColumns& p, const float* x, const double* factor) {
+  switch (p.lanes) {
+    case 8: moveBlock<8>(p, x, factor, 0); break;
+    case 16: moveBlock<16>(p, x, factor, 0); break;
+    case 24: moveBlock<24>(p, x, factor, 0); break;
+    default:
+      moveBlock<16>(p, x, factor, 0);
+      moveBlock<16>(p, x, factor, 16);
+      break;
+  }
+}
+
+// Moves prototype j (1-based) alone.
+void moveOne(PrototypeColumns& p, const float* x, double factor, int j) {
+  for (int i = 0; i < p.numVars; ++i) {
+    const double w = p.w[i][j - 1];
+    p.w[i][j - 1] = SumToFloat(w, factor * (static_cast<double>(x[i]) - w));
+  }
+}
+
+}  // namespace
+
+void PresentCases(Workspace& ws, LearningState& st, int count) {
+  const int n = ws.NumPrototypes;
+  if (n < 1 || ws.NumCases < 1 || count < 1) return;
+  PrototypeColumns cols;
+  cols.load(ws, n);
+  const bool tanimoto = ws.DistanceKind == DistTanimoto;
+  alignas(64) double d[ColumnWidth];
+  alignas(64) double factor[ColumnWidth];
+  alignas(64) double h[ColumnWidth + 1];
+  int rankOf[ColumnWidth];
+  std::int8_t ranking[ColumnWidth + 1];  // ranking[r] goes to Ranking[r]
+  for (int step = 0; step < count; ++step) {
+    const float* x = ws.DataMatrix.row(DrawCase(ws));
+    detail::CaseDistances(ws.DistanceKind, x, cols, d);
+    if (!ws.NeighborUpdate) {
+      detail::FindNearestIn(d, n, st.nearest);
+      ranking[1] = static_cast<std::int8_t>(st.nearest);
+      d[st.nearest - 1] = DistanceLimit;
+      moveOne(cols, x, st.eps * neighborhood(1, st.lambda), st.nearest);
+    } else if (detail::RankByNearest(d, n, ranking, rankOf)) {
+      for (int r = 1; r <= n; ++r) h[r] = neighborhood(r, st.lambda);
+      std::fill(factor, factor + ColumnWidth, 0.0);
+      for (int k = 0; k < n; ++k) factor[k] = st.eps * h[rankOf[k]];
+      moveAll(cols, x, factor);
+      std::fill(d, d + n, DistanceLimit);
+      st.nearest = ranking[n];
+    } else {
+      // Some distance is at or above the limit: the searches carry their
+      // variable over and may take one prototype several times, each time
+      // moving it again; only the searches one by one reproduce that.
+      for (int r = 1; r <= n; ++r) {
+        detail::FindNearestIn(d, n, st.nearest);
+        ranking[r] = static_cast<std::int8_t>(st.nearest);
+        d[st.nearest - 1] = DistanceLimit;
+        moveOne(cols, x, st.eps * neighborhood(r, st.lambda), st.nearest);
+      }
+    }
+    if (tanimoto) cols.updateNorms();
+    std::copy(ranking + 1, ranking + 1 + (ws.NeighborUpdate ? n : 1), ws.Ranking.data());
+    finishStep(ws, st);
+  }
+  cols.store(ws);
+  std::copy(d, d + n, ws.Dist.data());
+}
+
+void UpdateConnections(Workspace& ws, const double& T) {
+  const int w = ws.Ranking[1];
+  const int s = ws.Ranking[2];
+  auto& adj = ws.Adjacency;
+  auto& age = ws.EdgeAge;
+  if (adj(w, s) == 1) {
+    age(w, s) = 0;
+    age(s, w) = 0;
+  } else {
+    adj(w, s) = 1;
+    adj(s, w) = 1;
+    age(w, s) = 0;
+    age(s, w) = 1;
+  }
+  auto older = [](std::int8_t& a) {
+    if (a < std::numeric_limits<std::int8_t>::max()) ++a;
+  };
+  for (int i = 1; i <= ws.NumPrototypes; ++i) {
+    if (adj(w, i) > 0) older(age(w, i));
+    if (adj(i, w) > 0) older(age(i, w));
+    if (adj(w, i) > 0 && age(w, i) > T) --adj(w, i);
+    if (adj(i, w) > 0 && age(i, w) > T) --adj(i, w);
+  }
+}
+
+std::optional<int> ScheduleLength(int numCases, int numEpochs) {
+  const long long t = static_cast<long long>(numCases) * numEpochs;
+  if (t < 1 || t > std::numeric_limits<int>::max()) return std::nullopt;
+  return static_cast<int>(t);
+}
+
+StartValue InvalidStartValue(const Workspace& ws) {
+  if (!positiveFinite(ws.InitLearningRate)) return StartValue::LearningRate;
+  if (!positiveFinite(ws.InitNeighborRange)) return StartValue::NeighborRange;
+  if (!positiveFinite(ws.InitLifetime)) return StartValue::Lifetime;
+  return StartValue::None;
+}
+
+}  // namespace volmar

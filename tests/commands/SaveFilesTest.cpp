@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "commands/SaveFiles.h"
+#include "support/ScriptedShell.h"
+#include "support/TempDir.h"
+
+using namespace volmar;
+using volmar::test::readFile;
+using volmar::test::ScriptedShell;
+using volmar::test::TempDir;
+
+namespace {
+
+// Records the beep among the other events, so that its place is seen.
+class BeepingShell : public ScriptedShell {
+ public:
+  void beep() override {
+    ScriptedShell::beep();
+    events.push_back("beep");
+  }
+};
+
+class ResultFiles : public ::testing::Test {
+ protected:
+  std::unique_ptr<Workspace> ws = Workspace::create();
+  BeepingShell shell;
+  Context ctx{*ws, shell};
+  TempDir dir;
+
+  void prototypes(std::initializer_list<std::initializer_list<float>> rows) {
+    int p = 0;
+    for (const auto& r : rows) {
+      ++p;
+      int v = 0;
+      for (float x : r) ws->Prototypes(p, ++v) = x;
+      ws->NumVars = v;
+    }
+    ws->NumPrototypes = p;
+  }
+
+  std::vector<std::string> filesInDir() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// Caps the size of any file this process writes, so that a write fails
+// part-way the way it does on a full disk (also for root).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lim = old_;
+    lim.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &lim);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+}  // namespace
+
+// ---- Contents ---------------------------------------------------------------
+
+TEST_F(ResultFiles, PrototypesAreOneLinePerPrototypeWithBlankPrefixedValuesAndATrailingBlank) {
+  prototypes({{1, -2.25f, 10}, {12.3456f, -0.5f, 0}});
+  EXPECT_EQ(prototypesFileText(*ws), " 1.000 -2.250 10.000 \r\n 12.346 -0.500 0.000 \r\n");
+  ws->NumPrototypes = 0;  // none current: an empty file
+  EXPECT_EQ(prototypesFileText(*ws), "");
+}
+
+TEST_F(ResultFiles, PrototypeValuesAreRoundedToThreeDecimalsHalvesAwayFromZero) {
+  // 0.0625 and -1.0625 are exact halves at the fourth decimal; 999.99957 and
+  // -0.0004 round across a digit boundary and to zero.
+  prototypes({{0.0625f, -1.0625f, 999.9996f, -0.0004f, -123456.7f}});
+  EXPECT_EQ(prototypesFileText(*ws), " 0.063 -1.063 1000.000 0.000 -123456.703 \r\n");
+}
+
+TEST_F(ResultFiles, ClassLabelsAreOneLinePerCaseWithNoBlankAfterTheLast) {
+  ws->NumCases = 2;
+  ws->NumReplications = 3;
+  ws->ClassLabels(1, 1) = 3;
+  ws->ClassLabels(1, 2) = 12;
+  ws->ClassLabels(1, 3) = 3;
+  ws->ClassLabels(2, 1) = 30;
+  ws->ClassLabels(2, 2) = 1;
+  ws->ClassLabels(2, 3) = 7;
+  ws->ClassLabels(1, 4) = 9;  // beyond the replications in use
+  EXPECT_EQ(classLabelsFileText(*ws), " 3 12 3\r\n 30 1 7\r\n");
+}
+
+TEST_F(ResultFiles, ClassLabelsBeforeAnyTrainingAreAllZeroAndNoDataGiveAnEmptyFile) {
+  ws->NumCases = 3;
+  ws->NumReplications = 1;
+  EXPECT_EQ(classLabelsFileText(*ws), " 0\r\n 0\r\n 0\r\n");
+  ws->NumCases = 0;
+  EXPECT_EQ(classLabelsFileText(*ws), "");
+}
+
+TEST_F(ResultFiles, InfoLinesShowOneToThreeDecimals) {
+  ws->NumReplications = 3;
+  ws->RepSumDist[1] = 1234.5;
+  ws->RepSumDist[2] = 1234.56789;
+  ws->RepSumDist[3] = 7;
+  ws->RepSumDist[4] = 99;
+  EXPECT_EQ(infoFileText(*ws), " 1234.5\r\n 1234.568\r\n 7.0\r\n");
+}
+
+TEST_F(ResultFiles, BlocksTableIsOneLinePerBlockAndZeroIsWrittenAsZero) {
+  ws->BlockSize = 2;
+  ws->NumPrototypes = 3;
+  ws->BlockProtoFreq(1, 1) = 5;
+  ws->BlockProtoFreq(1, 3) = 12345;
+  ws->BlockProtoFreq(2, 2) = 40;
+  ws->BlockProtoFreq(3, 1) = 8;  // beyond the blocks in use
+  EXPECT_EQ(blocksTableFileText(*ws), " 5 0 12345\r\n 0 40 0\r\n");
+}
+
+TEST_F(ResultFiles, BlocksTableBeforeItIsComputedHoldsZeros) {
+  ws->BlockSize = 1;
+  ws->NumPrototypes = 4;
+  EXPECT_EQ(blocksTableFileText(*ws), " 0 0 0 0\r\n");
+}
+
+// ---- The four commands ------------------------------------------------------
+
+struct Writer {
+  void (*command)(Context&);
+  const char* ext;
+  int filter;
+  const char* status;
+  const char* completion;
+  bool beeps;
+};
+
+TEST_F(ResultFiles, EachCommandPresetsItsDialogAndReportsAsItWrites) {
+  const Writer writers[] = {
+      {prototypes2Click, "wgt", 1, "Save data...", "Prototypes file written.", false},
+      {classlabels1Click, "lst", 2, "Save data...", "Class labels written.", false},
+      {infooverreplications1Click, "inf", 3, "Save info measure...", "Info measure written.", true},
+      {blocksSamplesxPrototypestable2Click, "bsp", 5, "Save data...",
+       "Contingency table (abs frequencies) written.", false},
+  };
+  prototypes({{1.5f}});
+  ws->NumCases = 1;
+  ws->NumReplications = 1;
+  ws->ClassLabels(1, 1) = 1;
+  ws->RepSumDist[1] = 2;
+  ws->BlockSize = 1;
+  ws->BlockProtoFreq(1, 1) = 1;
+  const std::string expected[] = {" 1.500 \r\n", " 1\r\n", " 2.0\r\n", " 1\r\n"};
+  int i = 0;
+  for (const Writer& w : writers) {
+    SCOPED_TRACE(w.ext);
+    BeepingShell sh;
+    Context c{*ws, sh};
+    // The dialog keeps what an earlier use left; the preset replaces it.
+    c.saveDialog.fileName = "/somewhere/else.txt";
+    c.saveDialog.filterIndex = 4;
+    const std::string path = dir.file(std::string("out.") + w.ext);
+    sh.saveFiles.push_back(path);
+    runCommand(c, w.command);
+    ASSERT_EQ(sh.saveDialogsShown.size(), 1u);
+    const FileDialog& shown = sh.saveDialogsShown[0];
+    EXPECT_EQ(shown.defaultExt, w.ext);
+    EXPECT_EQ(shown.fileName, std::string("*.") + w.ext);
+    EXPECT_EQ(shown.filterIndex, w.filter);
+    EXPECT_EQ(shown.filters, (std::vector<std::string>{"Prototypes file (*.wgt)|*.wgt",
+                                                        "Class labels file (*.lst)|*.lst",
+                                                        "Info measure file (*.inf)|*.inf",
+                                                        "Error hits file (*.err)|*.err",
+                                                        "Blocks(sample)xPrototypes|*.bsp"}));
+    EXPECT_EQ(readFile(path), expected[i++]);
+    EXPECT_EQ(sh.messages, (std::vector<std::string>{w.completion}));
+    EXPECT_EQ(sh.statuses, (std::vector<std::string>{w.status, "Done."}));
+    EXPECT_TRUE(sh.questions.empty());
+    if (w.beeps) {
+      EXPECT_EQ(sh.events, (std::vector<std::string>{"save-dialog", "status", "beep", "message", "status"}));
+    } else {
+      EXPECT_EQ(sh.beeps, 0);
+      EXPECT_EQ(sh.events, (std::vector<std::string>{"save-dialog", "status", "message", "status"}));
+    }
+  }
+}
+
+TEST_F(ResultFiles, CancellingTheDialogWritesNothingAndSaysNothing) {
+  prototypes({{1}});
+  shell.saveFiles.push_back("");
+  runCommand(ctx, prototypes2Click);
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_TRUE(shell.statuses.empty());
+  EXPECT_TRUE(filesInDir().empty());
+}
+
+TEST_F(ResultFiles, AnExistingFileIsReplacedOnlyAfterYes) {
+  prototypes({{4}});
+  const std::string path = dir.write("p.wgt", "old contents");
+  shell.saveFiles.push_back(path);
+  shell.answers.push_back(Answer::Yes);
+  runCommand(ctx, prototypes2Click);
+  EXPECT_EQ(shell.questions, (std::vector<std::string>{"Replace " + path + "?"}));
+  EXPECT_EQ(readFile(path), " 4.000 \r\n");
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{"Prototypes file written."}));
+}
+
+TEST_F(ResultFiles, TheReplaceQuestionNamesTheFullFileName) {
+  std::filesystem::create_directory(dir.file("sub"));
+  const std::string path = dir.write("p.wgt", "old");
+  shell.saveFiles.push_back(dir.path() + "/sub/../p.wgt");
+  shell.answers.push_back(Answer::Cancel);
+  runCommand(ctx, prototypes2Click);
+  EXPECT_EQ(shell.questions, (std::vector<std::string>{"Replace " + path + "?"}));
+}
+
+TEST_F(ResultFiles, NoAsksForAnotherNameAndKeepsTheFirstFile) {
+  prototypes({{4}});
+  const std::string first = dir.write("a.wgt", "keep me");
+  const std::string second = dir.file("b.wgt");
+  shell.saveFiles = {first, second};
+  shell.answers.push_back(Answer::No);
+  runCommand(ctx, prototypes2Click);
+  EXPECT_EQ(shell.saveDialogsShown.size(), 2u);
+  EXPECT_EQ(shell.questions.size(), 1u);
+  EXPECT_EQ(readFile(first), "keep me");
+  EXPECT_EQ(readFile(second), " 4.000 \r\n");
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{"Prototypes file written."}));
+}
+
+TEST_F(ResultFiles, CancelInTheReplaceQuestionWritesNothing) {
+  prototypes({{4}});
+  const std::string path = dir.write("p.wgt", "keep me");
+  shell.saveFiles.push_back(path);
+  shell.answers.push_back(Answer::Cancel);
+  runCommand(ctx, prototypes2Click);
+  EXPECT_EQ(shell.saveDialogsShown.size(), 1u);
+  EXPECT_EQ(readFile(path), "keep me");
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_TRUE(shell.statuses.empty());
+}
+
+TEST_F(ResultFiles, AWriteThatFailsPartWayLeavesTheOldFileAsItWas) {
+  // 30 x 100 values: far more than the limit lets through.
+  ws->NumPrototypes = 30;
+  ws->NumVars = 100;
+  const std::string path = dir.write("p.wgt", "old contents\r\n");
+  shell.saveFiles.push_back(path);
+  shell.answers.push_back(Answer::Yes);
+  {
+    FileSizeLimit limit(100);
+    runCommand(ctx, prototypes2Click);
+  }
+  EXPECT_EQ(readFile(path), "old contents\r\n");
+  EXPECT_EQ(filesInDir(), (std::vector<std::string>{"p.wgt"}));  // no temporary left behind
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].rfind("Cannot write file \"" + path + "\": ", 0), 0u) << shell.messages[0];
+  EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Save data..."}));
+}
+
+TEST_F(ResultFiles, AFolderOfThatNameIsReportedAndKeptAsItWas) {
+  ws->NumCases = 1;
+  ws->NumReplications = 1;
+  const std::string folder = dir.file("labels.lst");
+  std::filesystem::create_directory(folder);
+  const std::string inside = dir.write("labels.lst/x", "x");
+  shell.saveFiles.push_back(folder);
+  runCommand(ctx, classlabels1Click);
+  EXPECT_TRUE(shell.questions.empty());  // a folder is not offered for replacing
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].find("Cannot write file"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_EQ(readFile(inside), "x");
+  EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Save data..."}));
+}
+
+TEST_F(ResultFiles, AFolderPathThroughAFileIsReportedWithNothingWritten) {
+  ws->NumReplications = 1;
+  const std::string notAFolder = dir.write("plain", "data");
+  shell.saveFiles.push_back(notAFolder + "/info.inf");
+  runCommand(ctx, infooverreplications1Click);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].find("Cannot write file"), std::string::npos);
+  EXPECT_EQ(shell.beeps, 0);
+  EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Save info measure..."}));
+  EXPECT_EQ(readFile(notAFolder), "data");
+}

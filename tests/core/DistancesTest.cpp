@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "EngineFixtures.h"
+#include "core/Distances.h"
+#include "core/FloatRounding.h"
+
+using namespace volmar;
+using namespace volmar::testing;
+
+TEST(CaseDistance, SquaredEuclideanSumsTheSquaredDifferences) {
+  auto ws = MakeWorkspace(DistEuclidean);
+  SetData(*ws, {{1, 2, 3}});
+  SetPrototypes(*ws, {{0, 4, 3}});
+  EXPECT_EQ(CaseDistance(*ws, 1, 1), 5.0);
+}
+
+TEST(CaseDistance, TanimotoOfBinaryVectorsIsTheJaccardDistance) {
+  auto ws = MakeWorkspace(DistTanimoto);
+  // 1 - shared ones / ones in either: 1 of 5, 3 of 4.
+  SetData(*ws, {{1, 1, 0, 1, 0}});
+  SetPrototypes(*ws, {{1, 0, 1, 0, 1}, {1, 1, 0, 1, 1}});
+  EXPECT_DOUBLE_EQ(CaseDistance(*ws, 1, 1), 1.0 - 1.0 / 5.0);
+  EXPECT_DOUBLE_EQ(CaseDistance(*ws, 1, 2), 1.0 - 3.0 / 4.0);
+}
+
+TEST(CaseDistance, TanimotoOfZeroAgainstZeroIsOne) {
+  auto ws = MakeWorkspace(DistTanimoto);
+  SetData(*ws, {{0, 0, 0}});
+  SetPrototypes(*ws, {{0, 0, 0}});
+  EXPECT_EQ(CaseDistance(*ws, 1, 1), 1.0);
+}
+
+TEST(CaseDistance, TanimotoOfIdenticalVectorsIsExactlyZero) {
+  auto ws = MakeWorkspace(DistTanimoto);
+  SetData(*ws, {{0.1f, -0.7f, 3.3f, 1e-3f}});
+  SetPrototypes(*ws, {{0.1f, -0.7f, 3.3f, 1e-3f}});
+  EXPECT_EQ(CaseDistance(*ws, 1, 1), 0.0);
+}
+
+TEST(PrototypeDistance, IsSquaredEuclideanWhateverTheDistanceKind) {
+  auto ws = MakeWorkspace(DistTanimoto);
+  ws->NumVars = 2;
+  SetPrototypes(*ws, {{1, 1}, {4, 5}});
+  EXPECT_EQ(PrototypeDistance(*ws, 1, 2), 25.0);
+  EXPECT_EQ(PrototypeDistance(*ws, 2, 1), 25.0);
+}
+
+TEST(FindNearest, ExactTieGoesToTheLowerNumber) {
+  auto ws = MakeWorkspace();
+  ws->NumPrototypes = 4;
+  ws->Dist[1] = 3;
+  ws->Dist[2] = 2;
+  ws->Dist[3] = 7;
+  ws->Dist[4] = 2;
+  int k = 0;
+  FindNearest(*ws, k);
+  EXPECT_EQ(k, 2);
+}
+
+TEST(FindNearest, EntriesAtTheLimitAreNeverChosenAndTheVariableIsKept) {
+  auto ws = MakeWorkspace();
+  ws->NumPrototypes = 3;
+  ws->Dist[1] = 1e10;
+  ws->Dist[2] = 2e10;
+  ws->Dist[3] = 1e10;
+  int k = 7;
+  FindNearest(*ws, k);
+  EXPECT_EQ(k, 7);
+  ws->Dist[3] = 9.9e9;
+  FindNearest(*ws, k);
+  EXPECT_EQ(k, 3);
+}
+
+TEST(FindNearest, BoundIsRoundedToThirtyTwoBits) {
+  auto ws = MakeWorkspace();
+  ws->NumPrototypes = 2;
+  // 1 + 2^-30 rounds down to the float 1: the smaller 1 + 2^-31 is not below.
+  ws->Dist[1] = 1.0 + std::ldexp(1.0, -30);
+  ws->Dist[2] = 1.0 + std::ldexp(1.0, -31);
+  int k = 0;
+  FindNearest(*ws, k);
+  EXPECT_EQ(k, 1);
+  // 1 - 2^-30 rounds up to the float 1: the larger 1 - 2^-40 is below it.
+  ws->Dist[1] = 1.0 - std::ldexp(1.0, -30);
+  ws->Dist[2] = 1.0 - std::ldexp(1.0, -40);
+  FindNearest(*ws, k);
+  EXPECT_EQ(k, 2);
+}
+
+TEST(SumToFloat, RoundsTheExactSumOnce) {
+  // The exact sum lies just above the midpoint between 1 and the next float;
+  // rounding through double would land on the midpoint and go down to 1.
+  const double delta = std::ldexp(1.0, -24) + std::ldexp(1.0, -60);
+  EXPECT_EQ(static_cast<float>(1.0 + delta), 1.0f);
+  EXPECT_EQ(SumToFloat(1.0, delta), 1.0f + std::ldexp(1.0f, -23));
+  EXPECT_EQ(SumToFloat(-1.0, -delta), -1.0f - std::ldexp(1.0f, -23));
+  // Just below the midpoint, and on it exactly (half to even).
+  EXPECT_EQ(SumToFloat(1.0, std::ldexp(1.0, -24) - std::ldexp(1.0, -60)), 1.0f);
+  EXPECT_EQ(SumToFloat(1.0, std::ldexp(1.0, -24)), 1.0f);
+  EXPECT_EQ(SumToFloat(1.0, 3 * std::ldexp(1.0, -24)), 1.0f + std::ldexp(1.0f, -22));
+  EXPECT_EQ(SumToFloat(2.5, -0.25), 2.25f);
+}
+
+TEST(RoundHalfEven, ExactHalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(RoundHalfEven(0.5), 0.0);
+  EXPECT_EQ(RoundHalfEven(1.5), 2.0);
+  EXPECT_EQ(RoundHalfEven(2.5), 2.0);
+  EXPECT_EQ(RoundHalfEven(2.5000001), 3.0);
+  EXPECT_EQ(RoundHalfEven(-1.5), -2.0);
+  EXPECT_EQ(RoundHalfEven(7.49), 7.0);
+}
+
+TEST(SumOfMinDistances, OnePrototypeGivesTheTotalDistanceToIt) {
+  auto ws = MakeWorkspace();
+  SetData(*ws, {{0}, {1}, {2}, {3}});
+  SetPrototypes(*ws, {{1}});
+  EXPECT_EQ(SumOfMinDistances(*ws), 6.0f);
+  EXPECT_EQ(ws->Dist[1], 4.0);  // the last case's distance stays in Dist
+}
+
+TEST(SumOfMinDistances, AccumulatesInThirtyTwoBits) {
+  auto ws = MakeWorkspace();
+  // 1e8 + 1 + 1 in floats stays 1e8 (the float step there is 8).
+  SetData(*ws, {{1e4f}, {1}, {1}});
+  SetPrototypes(*ws, {{0}});
+  EXPECT_EQ(SumOfMinDistances(*ws), 1e8f);
+}
+
+TEST(SumOfMinDistances, AddsEachCasesNearestDistance) {
+  auto ws = MakeWorkspace();
+  SetData(*ws, {{0, 0}, {10, 0}, {0, 9}, {6, 6}});
+  SetPrototypes(*ws, {{0, 0}, {10, 1}, {1, 10}});
+  // Nearest: 0 (p1), 1 (p2), 2 (p3), min(72, 41, 41) = 41.
+  EXPECT_EQ(SumOfMinDistances(*ws), 44.0f);
+}
+
+TEST(SumOfMinDistances, MatchesTheOnePairRoutinesForAllPrototypeCounts) {
+  for (int kind : {DistEuclidean, DistTanimoto}) {
+    auto ws = MakeWorkspace(kind);
+    FillRandom(*ws, 200, 37, 11, 0.0f, 2.0f);
+    for (int n = 1; n <= 30; ++n) {
+      SeedFromCases(*ws, n, 100 + n);
+      float expected = 0;
+      int k = 1;
+      for (int c = 1; c <= ws->NumCases; ++c) {
+        for (int j = 1; j <= n; ++j) ws->Dist[j] = CaseDistance(*ws, c, j);
+        FindNearest(*ws, k);
+        expected = SumToFloat(expected, ws->Dist[k]);
+      }
+      EXPECT_EQ(SumOfMinDistances(*ws), expected) << "kind " << kind << ", n " << n;
+    }
+  }
+}
+
+TEST(Classify, LabelsEachCaseWithItsNearestPrototype) {
+  for (int kind : {DistEuclidean, DistTanimoto}) {
+    auto ws = MakeWorkspace(kind);
+    FillRandom(*ws, 300, 23, 5, -1.0f, 3.0f, true);  // whole numbers: many ties
+    for (int n : {1, 2, 7, 8, 9, 16, 17, 30}) {
+      SeedFromCases(*ws, n, 40 + n);
+      Classify(*ws, 3);
+      int k = 1;
+      for (int c = 1; c <= ws->NumCases; ++c) {
+        for (int j = 1; j <= n; ++j) ws->Dist[j] = CaseDistance(*ws, c, j);
+        FindNearest(*ws, k);
+        ASSERT_EQ(ws->ClassLabels(c, 3), k) << "kind " << kind << ", n " << n << ", case " << c;
+      }
+    }
+  }
+}
+
+TEST(Classify, TieGoesToTheLowerNumberAndOtherColumnsStay) {
+  auto ws = MakeWorkspace();
+  SetData(*ws, {{0}, {2}, {-2}});
+  SetPrototypes(*ws, {{1}, {-1}, {1}});
+  ws->ClassLabels(1, 1) = 9;
+  Classify(*ws, 2);
+  EXPECT_EQ(ws->ClassLabels(1, 2), 1);  // at 1 from prototypes 1, 2 and 3
+  EXPECT_EQ(ws->ClassLabels(2, 2), 1);  // prototypes 1 and 3 coincide
+  EXPECT_EQ(ws->ClassLabels(3, 2), 2);
+  EXPECT_EQ(ws->ClassLabels(1, 1), 9);
+}
+
+TEST(CountClassSizes, CountsLabelsOfOneColumnAndAddsUpToTheCases) {
+  auto ws = MakeWorkspace();
+  FillRandom(*ws, 500, 4, 9);
+  SeedFromCases(*ws, 6, 3);
+  ws->ClassSize[6] = 77;
+  Classify(*ws, 5);
+  CountClassSizes(*ws, 5);
+  int total = 0;
+  for (int k = 1; k <= 6; ++k) {
+    int count = 0;
+    for (int c = 1; c <= 500; ++c) count += ws->ClassLabels(c, 5) == k;
+    EXPECT_EQ(ws->ClassSize[k], count);
+    total += ws->ClassSize[k];
+  }
+  EXPECT_EQ(total, 500);
+}
+
+TEST(CountClassSizes, OnePrototypeHoldsEveryCase) {
+  auto ws = MakeWorkspace();
+  FillRandom(*ws, 50, 3, 2);
+  SeedFromCases(*ws, 1, 1);
+  Classify(*ws, 1);
+  CountClassSizes(*ws, 1);
+  EXPECT_EQ(ws->ClassSize[1], 50);
+}
+
+TEST(CountClassSizes, IgnoresLabelsThatNameNoCurrentPrototype) {
+  auto ws = MakeWorkspace();
+  ws->NumCases = 3;
+  ws->NumPrototypes = 2;
+  ws->ClassLabels(1, 1) = 2;
+  ws->ClassLabels(2, 1) = 0;  // never classified
+  ws->ClassLabels(3, 1) = 5;  // left by a run with more prototypes
+  CountClassSizes(*ws, 1);
+  EXPECT_EQ(ws->ClassSize[1], 0);
+  EXPECT_EQ(ws->ClassSize[2], 1);
+}
+
+TEST(DrawCase, ZeroDrawGivesCaseOne) {
+  auto ws = MakeWorkspace();
+  ws->NumCases = 250;
+  ws->Rng.setSeed(StateBefore(0));
+  EXPECT_EQ(DrawCase(*ws), 1);
+  EXPECT_EQ(ws->Rng.state(), 0u);
+}
+
+TEST(DrawCase, RoundsHalvesToEven) {
+  auto ws = MakeWorkspace();
+  ws->NumCases = 4;
+  // u * 4 + 0.5 for u = 0.5, 0.125, 0.625: 2.5 -> 2, 1.0 -> 1, 3.0 -> 3.
+  ws->Rng.setSeed(StateBefore(0x80000000u));
+  EXPECT_EQ(DrawCase(*ws), 2);
+  ws->Rng.setSeed(StateBefore(0x20000000u));
+  EXPECT_EQ(DrawCase(*ws), 1);
+  ws->Rng.setSeed(StateBefore(0xA0000000u));
+  EXPECT_EQ(DrawCase(*ws), 3);
+  // The largest draw stays within the cases.
+  ws->Rng.setSeed(StateBefore(0xFFFFFFFFu));
+  EXPECT_EQ(DrawCase(*ws), 4);
+}
+
+TEST(DrawCase, EveryDrawIsACase) {
+  auto ws = MakeWorkspace();
+  ws->NumCases = 7;
+  ws->Rng.setSeed(12345);
+  std::set<int> seen;
+  for (int i = 0; i < 2000; ++i) {
+    const int c = DrawCase(*ws);
+    ASSERT_GE(c, 1);
+    ASSERT_LE(c, 7);
+    seen.insert(c);
+  }
+  EXPECT_EQ(seen.size(), 7u);
+}
+
+TEST(RandomSeed, FourPrototypesFromThreeCasesRepeatACase) {
+  auto ws = MakeWorkspace();
+  SetData(*ws, {{1, 10}, {2, 20}, {3, 30}});
+  ws->Prototypes(1, 3) = 42;  // beyond NumVars: left alone
+  ws->Rng.setSeed(99);
+  RandomSeed(*ws, 4);
+  std::multiset<float> firsts;
+  for (int k = 1; k <= 4; ++k) {
+    const float a = ws->Prototypes(k, 1);
+    ASSERT_TRUE(a == 1 || a == 2 || a == 3);
+    EXPECT_EQ(ws->Prototypes(k, 2), 10 * a);  // a whole row was copied
+    firsts.insert(a);
+  }
+  std::set<float> distinct(firsts.begin(), firsts.end());
+  EXPECT_LT(distinct.size(), 4u);
+  EXPECT_EQ(ws->Prototypes(1, 3), 42);
+}
+
+TEST(ColumnMean, SumsInThirtyTwoBits) {
+  auto ws = MakeWorkspace();
+  SetData(*ws, {{1, 16777216.0f}, {2, 1}, {4, 1}});
+  EXPECT_EQ(ColumnMean(*ws, 1), 7.0f / 3.0f);
+  // 2^24 + 1 + 1 stays 2^24 in floats.
+  EXPECT_EQ(ColumnMean(*ws, 2), 16777216.0f / 3.0f);
+}
+
+TEST(DistanceRange, BoundIsTheSquaredDiagonalOfCasesAndPrototypes) {
+  auto ws = MakeWorkspace();
+  SetData(*ws, {{0, 5}, {3, 1}, {1, 2}});
+  SetPrototypes(*ws, {{-1, 2}});
+  EXPECT_EQ(SquaredDistanceBound(*ws, 0), 9.0 + 16.0);
+  EXPECT_EQ(SquaredDistanceBound(*ws, 1), 16.0 + 16.0);
+}
+
+TEST(DistanceRange, RefusesEuclideanDataThatCanReachTheLimit) {
+  auto ws = MakeWorkspace(DistEuclidean);
+  SetData(*ws, {{0, 0}, {9e4f, 0}});
+  EXPECT_TRUE(DistancesInRange(*ws, 0));
+  ws->DataMatrix(2, 2) = 5e4f;  // 8.1e9 + 2.5e9
+  EXPECT_FALSE(DistancesInRange(*ws, 0));
+  ws->DataMatrix(2, 2) = 0;
+  ws->DataMatrix(2, 1) = 1e5f;  // exactly 1e10
+  EXPECT_FALSE(DistancesInRange(*ws, 0));
+  ws->DistanceKind = DistTanimoto;  // Tanimoto distances stay within [0, 4/3]
+  EXPECT_TRUE(DistancesInRange(*ws, 0));
+}
