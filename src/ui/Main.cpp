@@ -232,8 +232,6 @@ void TFMain::menuClick(MenuItem item) {
       return help1Click();
     case MenuItem::HelpFile1:
       return helpFile1Click();
-    case MenuItem::Adjacencygraph1:
-      return adjacencygraph1Click();
     default:
       break;
   }
@@ -287,12 +285,5 @@ void TFMain::help1Click() {
 }
 
 void TFMain::helpFile1Click() { shell_->openHelp(HelpFileTopic); }
-
-void TFMain::adjacencygraph1Click() {
-  TForm5* view = shell_->graphView();
-  view->show();
-  view->raise();
-  view->activateWindow();
-}
 
 }  // namespace volmar

@@ -55,7 +55,6 @@ class TFMain : public QMainWindow {
   void about1Click();
   void help1Click();
   void helpFile1Click();
-  void adjacencygraph1Click();
 
  protected:
   bool event(QEvent* e) override;

@@ -5,23 +5,10 @@
 #include <cmath>
 
 #include "core/Limits.h"
+#include "core/Sammon.h"
 #include "core/Workspace.h"
 
 namespace volmar {
-
-ProjectionBox projectionBox(const Workspace& ws) {
-  float minX = 1e10f, minY = 1e10f, maxX = -1e10f, maxY = -1e10f;
-  for (int k = 1; k <= ws.NumPrototypes; ++k) {
-    const double x = ws.SammonX[k], y = ws.SammonY[k];
-    if (x < minX) minX = static_cast<float>(x);
-    if (y < minY) minY = static_cast<float>(y);
-    if (x > maxX) maxX = static_cast<float>(x);
-    if (y > maxY) maxY = static_cast<float>(y);
-  }
-  float extent = maxX - minX;
-  if (maxY - minY > extent) extent = maxY - minY;
-  return {minX, minY, extent};
-}
 
 namespace {
 
@@ -41,7 +28,7 @@ std::vector<QPoint> graphPositions(const Workspace& ws, int outerWidth, int oute
   const int K = std::clamp(ws.NumPrototypes, 0, MaxPrototypes);
   std::vector<QPoint> pos;
   if (K == 0) return pos;
-  const ProjectionBox box = projectionBox(ws);
+  const ProjectionBox box = ProjectionBounds(ws);
   float sx = 0, sy = 0;
   if (box.extent > 0 && std::isfinite(box.extent)) {
     sx = static_cast<float>(outerWidth - 80) / box.extent;

@@ -8,15 +8,6 @@ namespace volmar {
 
 struct Workspace;
 
-// Bounding box of the projected prototypes 1..K, in single precision: the
-// smallest x and y and the larger of the two coordinate ranges.
-struct ProjectionBox {
-  float minX;
-  float minY;
-  float extent;
-};
-ProjectionBox projectionBox(const Workspace& ws);
-
 // Where the graph view draws prototypes 1..K (entry k-1) in a window of the
 // given outer size. With no extent (one prototype, or all at one point) every
 // prototype stands at the origin of the picture.

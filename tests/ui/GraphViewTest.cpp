@@ -49,14 +49,6 @@ TEST_F(GraphView, HasItsCaptionSizeAndDrawingArea) {
   EXPECT_FALSE(view.isVisible());
 }
 
-TEST_F(GraphView, BoundsUseTheLargerRangeForBothAxes) {
-  place({{-1, 0.5}, {2, 1.5}, {0, 0.5}});
-  const ProjectionBox b = projectionBox(*ws);
-  EXPECT_FLOAT_EQ(b.minX, -1.0f);
-  EXPECT_FLOAT_EQ(b.minY, 0.5f);
-  EXPECT_FLOAT_EQ(b.extent, 3.0f);
-}
-
 TEST_F(GraphView, PositionsScaleFromTheOuterSizeWithMargins40And30) {
   place({{0, 0}, {2, 1}, {1, 2}});
   // extent 2; (480 - 80) / 2 = 200 pixels per unit on both axes.
