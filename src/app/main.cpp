@@ -1,8 +1,37 @@
+// The desktop program's start-up: about box, application title, help file,
+// the main window (and the windows it keeps hidden), then the event loop.
+
 #include <QApplication>
-#include <QMessageBox>
+#include <QScreen>
+
+#include "core/Workspace.h"
+#include "ui/HelpViewer.h"
+#include "ui/Main.h"
+#include "ui/QtPrompter.h"
+#include "ui/Unit3.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMessageBox::information(nullptr, "Volmar32", "The desktop program is being built.");
-  return 0;
+  // Qt takes the system locale for C conversions as well; numbers are read
+  // and written with a decimal point everywhere.
+  volmar::useFixedDecimalPoint();
+
+  // Before any window exists: the about box, until the user closes it.
+  {
+    volmar::TAboutBox about;
+    about.exec();
+  }
+
+  QApplication::setApplicationName(QStringLiteral("Volmar32"));
+  volmar::HelpViewer help(volmar::HelpViewer::helpFileIn(QCoreApplication::applicationDirPath()));
+
+  // One workspace for the whole run; the main window creates the graph view
+  // hidden, the dialogs are made for each use.
+  auto ws = volmar::Workspace::create();
+  volmar::QtPrompter prompter(help);
+  volmar::TFMain main(*ws, prompter);
+  const QRect screen = main.screen()->availableGeometry();
+  main.move(screen.center() - main.frameGeometry().center() + main.pos());
+  main.show();
+  return app.exec();
 }

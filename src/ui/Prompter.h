@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "commands/Shell.h"
+
+class QWidget;
+
+namespace volmar {
+
+class DataMatrixDialog;
+class ParamDialog;
+
+// Everything the program asks of the person by a modal window, and the help
+// viewer. The Qt shell hands these on to a Prompter so that the main window
+// can be driven without blocking: the program uses QtPrompter, tests install
+// one that answers from a script.
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+
+  virtual void message(QWidget* parent, const std::string& text) = 0;
+  virtual Answer askYesNo(QWidget* parent, const std::string& text) = 0;
+  virtual Answer askYesNoCancel(QWidget* parent, const std::string& text) = 0;
+  // Cancelling returns the default text.
+  virtual std::string inputBox(QWidget* parent, const std::string& caption,
+                               const std::string& prompt, const std::string& defaultText) = 0;
+  // True when a file was chosen; dialog.fileName and dialog.filterIndex then
+  // say which, and how.
+  virtual bool openFile(QWidget* parent, FileDialog& dialog) = 0;
+  virtual bool saveFile(QWidget* parent, FileDialog& dialog) = 0;
+  // "Define data matrix": true for OK.
+  virtual bool dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) = 0;
+  // "Set parameters".
+  virtual void paramDialog(QWidget* parent, ParamDialog& dialog) = 0;
+  virtual void aboutBox(QWidget* parent) = 0;
+  virtual void openHelp(QWidget* parent, int topic) = 0;
+};
+
+}  // namespace volmar

@@ -1,0 +1,132 @@
+#include "ui/QtPrompter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "ui/HelpViewer.h"
+#include "ui/Param.h"
+#include "ui/QtShell.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+
+namespace volmar {
+
+QString messageText(const std::string& text) {
+  QString t = QString::fromStdString(text);
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return t;
+}
+
+QtPrompter::QtPrompter(HelpViewer& help) : help_(help) {}
+
+namespace {
+
+QString boxCaption() { return QCoreApplication::applicationName(); }
+
+Answer ask(QWidget* parent, const std::string& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(QMessageBox::Question, boxCaption(), messageText(text), buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+// Sets up a Qt file dialog from the component's filters, chosen filter,
+// default extension and file name; after a choice, writes the path and the
+// filter back. A name without a folder opens where the last file was chosen.
+bool runFileDialog(QWidget* parent, FileDialog& d, QFileDialog::AcceptMode mode,
+                   QString& lastDir) {
+  QFileDialog dlg(parent);
+  dlg.setOption(QFileDialog::DontUseNativeDialog);
+  dlg.setOption(QFileDialog::HideNameFilterDetails);
+  // The commands ask before replacing a file.
+  dlg.setOption(QFileDialog::DontConfirmOverwrite);
+  dlg.setAcceptMode(mode);
+  dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                  : QFileDialog::AnyFile);
+  dlg.setWindowTitle(mode == QFileDialog::AcceptOpen ? QStringLiteral("Open")
+                                                     : QStringLiteral("Save As"));
+  const QStringList filters = qtNameFilters(d);
+  dlg.setNameFilters(filters);
+  if (d.filterIndex >= 1 && d.filterIndex <= filters.size())
+    dlg.selectNameFilter(filters[d.filterIndex - 1]);
+  dlg.setDefaultSuffix(QString::fromStdString(d.defaultExt));
+  if (!lastDir.isEmpty()) dlg.setDirectory(lastDir);
+  if (!d.fileName.empty()) {
+    const QFileInfo preset(QString::fromStdString(d.fileName));
+    if (preset.path() != QLatin1String(".") && preset.dir().exists())
+      dlg.setDirectory(preset.absolutePath());
+    // A pattern such as "*.wgt" only narrows the list.
+    if (!preset.fileName().contains(QLatin1Char('*'))) dlg.selectFile(preset.fileName());
+  }
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+  const QString chosen = dlg.selectedFiles().constFirst();
+  d.fileName = chosen.toStdString();
+  lastDir = QFileInfo(chosen).absolutePath();
+  const qsizetype idx = filters.indexOf(dlg.selectedNameFilter());
+  if (idx >= 0) d.filterIndex = static_cast<int>(idx) + 1;
+  return true;
+}
+
+}  // namespace
+
+void QtPrompter::message(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, boxCaption(), messageText(text), QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+Answer QtPrompter::askYesNo(QWidget* parent, const std::string& text) {
+  const Answer a = ask(parent, text, QMessageBox::Yes | QMessageBox::No);
+  return a == Answer::Cancel ? Answer::No : a;
+}
+
+Answer QtPrompter::askYesNoCancel(QWidget* parent, const std::string& text) {
+  return ask(parent, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+std::string QtPrompter::inputBox(QWidget* parent, const std::string& caption,
+                                 const std::string& prompt, const std::string& defaultText) {
+  QInputDialog dlg(parent);
+  dlg.setWindowTitle(QString::fromStdString(caption));
+  dlg.setLabelText(QString::fromStdString(prompt));
+  dlg.setTextValue(QString::fromStdString(defaultText));
+  if (dlg.exec() != QDialog::Accepted) return defaultText;
+  return dlg.textValue().toStdString();
+}
+
+bool QtPrompter::openFile(QWidget* parent, FileDialog& dialog) {
+  return runFileDialog(parent, dialog, QFileDialog::AcceptOpen, lastDir_);
+}
+
+bool QtPrompter::saveFile(QWidget* parent, FileDialog& dialog) {
+  return runFileDialog(parent, dialog, QFileDialog::AcceptSave, lastDir_);
+}
+
+bool QtPrompter::dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) {
+  TBtnRightDlg dlg(dialog, parent);
+  return dlg.exec() == QDialog::Accepted;
+}
+
+void QtPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {
+  TForm1 dlg(dialog, parent);
+  dlg.exec();
+}
+
+void QtPrompter::aboutBox(QWidget* parent) {
+  TAboutBox box(parent);
+  box.exec();
+}
+
+void QtPrompter::openHelp(QWidget* parent, int topic) { help_.showTopic(parent, topic); }
+
+}  // namespace volmar

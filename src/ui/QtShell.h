@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+#include "commands/Shell.h"
+
+class QAction;
+class QListWidget;
+class QWidget;
+
+namespace volmar {
+
+struct Workspace;
+class MainChart;
+class Prompter;
+class StatusLine;
+class TForm5;
+
+// Converts "Description|*.ext" filters to Qt name filters. The description
+// stays as it is (the dialog shows it without the added pattern list);
+// "*.*" becomes "*" so that names without an extension match too.
+QString qtNameFilter(const std::string& filter);
+QStringList qtNameFilters(const FileDialog& dialog);
+
+// The Shell on the main window's controls. Whatever needs an answer from the
+// person goes to a Prompter; everything else is shown in the window at once.
+//
+// Long commands run on this thread without returning to the event loop. At
+// the points where they repaint, pending paint and layout events are let
+// through, but no mouse or key input, so no other command can start.
+class QtShell : public Shell {
+ public:
+  struct Controls {
+    QWidget* window = nullptr;
+    QListWidget* list = nullptr;
+    StatusLine* status = nullptr;
+    MainChart* chart = nullptr;
+    std::array<QAction*, MenuItemCount> actions{};
+  };
+
+  QtShell(Workspace& ws, Controls controls, Prompter& prompter);
+  ~QtShell() override;
+
+  void appendLine(const std::string& line) override;
+  void selectLastLine() override;
+  void clearLines() override;
+  void repaintList() override;
+  void setStatus(const std::string& text) override;
+  void message(const std::string& text) override;
+  Answer askYesNo(const std::string& text) override;
+  Answer askYesNoCancel(const std::string& text) override;
+  std::string inputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  bool executeOpenDialog(FileDialog& dialog) override;
+  bool executeSaveDialog(FileDialog& dialog) override;
+  bool showDataMatrixDialog(DataMatrixDialog& dialog) override;
+  void showParamDialog(ParamDialog& dialog) override;
+  void setChartTitle(const std::string& text) override;
+  void setChartFoot(const std::string& text) override;
+  void clearSeries(Series s) override;
+  void addPoint(Series s, double value, const std::string& label) override;
+  void setPointValue(Series s, int position, double value) override;
+  void setLeftAxis(double minimum, double maximum) override;
+  void refreshChart() override;
+  void createGraphView() override;
+  void showGraphView() override;
+  void enableMenu(MenuItem item, bool enabled) override;
+  void setBusyCursor(bool busy) override;
+  void beep() override;
+  void openHelp(int topic) override;
+
+  Prompter& prompter() { return prompter_; }
+  TForm5* graphView() const { return graph_.get(); }
+  bool busyCursor() const { return busy_; }
+  // How often pending paint events were let through; a command that repeats
+  // an unchanged status text must not add to it.
+  long repaintPoints() const { return repaintPoints_; }
+
+ private:
+  void letPaintThrough();
+
+  Workspace& ws_;
+  Controls c_;
+  Prompter& prompter_;
+  std::unique_ptr<TForm5> graph_;
+  bool busy_ = false;
+  long repaintPoints_ = 0;
+};
+
+}  // namespace volmar

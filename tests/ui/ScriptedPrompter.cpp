@@ -1,0 +1,97 @@
+#include "ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+
+#include "ui/Param.h"
+#include "ui/Unit2.h"
+
+namespace volmar::test {
+
+void ScriptedPrompter::message(QWidget*, const std::string& text) { messages.push_back(text); }
+
+Answer ScriptedPrompter::nextAnswer(const std::string& text, Answer fallback) {
+  questions.push_back(text);
+  if (answers.empty()) {
+    ADD_FAILURE() << "unexpected question: " << text;
+    return fallback;
+  }
+  const Answer a = answers.front();
+  answers.pop_front();
+  return a;
+}
+
+Answer ScriptedPrompter::askYesNo(QWidget*, const std::string& text) {
+  return nextAnswer(text, Answer::No);
+}
+
+Answer ScriptedPrompter::askYesNoCancel(QWidget*, const std::string& text) {
+  return nextAnswer(text, Answer::Cancel);
+}
+
+std::string ScriptedPrompter::inputBox(QWidget*, const std::string& caption,
+                                       const std::string& prompt, const std::string& defaultText) {
+  questions.push_back(caption + "|" + prompt + "|" + defaultText);
+  if (inputs.empty()) return defaultText;
+  std::string s = inputs.front();
+  inputs.pop_front();
+  return s;
+}
+
+bool ScriptedPrompter::openFile(QWidget*, FileDialog& dialog) {
+  openDialogsShown.push_back(dialog);
+  if (openFiles.empty()) {
+    ADD_FAILURE() << "unexpected open dialog";
+    return false;
+  }
+  const std::string f = openFiles.front();
+  openFiles.pop_front();
+  if (f.empty()) return false;
+  dialog.fileName = f;
+  return true;
+}
+
+bool ScriptedPrompter::saveFile(QWidget*, FileDialog& dialog) {
+  if (saveFiles.empty()) {
+    ADD_FAILURE() << "unexpected save dialog";
+    return false;
+  }
+  const std::string f = saveFiles.front();
+  saveFiles.pop_front();
+  if (f.empty()) return false;
+  dialog.fileName = f;
+  return true;
+}
+
+bool ScriptedPrompter::dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) {
+  ++dataDialogsShown;
+  TBtnRightDlg dlg(dialog, parent);
+  if (dataDialogs.empty()) {
+    dlg.OKBtn->click();
+  } else {
+    auto script = dataDialogs.front();
+    dataDialogs.pop_front();
+    script(dlg);
+  }
+  return dlg.result() == QDialog::Accepted;
+}
+
+void ScriptedPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {
+  ++paramDialogsShown;
+  TForm1 dlg(dialog, parent);
+  if (paramDialogs.empty()) {
+    dlg.Button1->click();
+  } else {
+    auto script = paramDialogs.front();
+    paramDialogs.pop_front();
+    script(dlg);
+  }
+  // A dialog the script leaves open is closed by its close box.
+}
+
+void ScriptedPrompter::aboutBox(QWidget*) { ++aboutBoxes; }
+
+void ScriptedPrompter::openHelp(QWidget*, int topic) { helpTopics.push_back(topic); }
+
+}  // namespace volmar::test

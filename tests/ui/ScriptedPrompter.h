@@ -1,0 +1,55 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Prompter.h"
+
+namespace volmar {
+class TBtnRightDlg;
+class TForm1;
+}  // namespace volmar
+
+namespace volmar::test {
+
+// Answers the main window's questions from queues and records what it was
+// asked. The two dialogs are the real Qt dialogs, created but not run: a
+// script works their controls, as a person would, and what the dialog did
+// then counts.
+class ScriptedPrompter : public Prompter {
+ public:
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::vector<FileDialog> openDialogsShown;
+  std::vector<int> helpTopics;
+  int aboutBoxes = 0;
+  int dataDialogsShown = 0;
+  int paramDialogsShown = 0;
+
+  std::deque<Answer> answers;         // questions; an empty queue fails the test
+  std::deque<std::string> inputs;     // input boxes; empty = default text
+  std::deque<std::string> openFiles;  // "" = cancel; an empty queue fails the test
+  std::deque<std::string> saveFiles;
+  // Work the dialog's controls; an empty queue presses "&OK".
+  std::deque<std::function<void(TBtnRightDlg&)>> dataDialogs;
+  std::deque<std::function<void(TForm1&)>> paramDialogs;
+
+  void message(QWidget* parent, const std::string& text) override;
+  Answer askYesNo(QWidget* parent, const std::string& text) override;
+  Answer askYesNoCancel(QWidget* parent, const std::string& text) override;
+  std::string inputBox(QWidget* parent, const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  bool openFile(QWidget* parent, FileDialog& dialog) override;
+  bool saveFile(QWidget* parent, FileDialog& dialog) override;
+  bool dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) override;
+  void paramDialog(QWidget* parent, ParamDialog& dialog) override;
+  void aboutBox(QWidget* parent) override;
+  void openHelp(QWidget* parent, int topic) override;
+
+ private:
+  Answer nextAnswer(const std::string& text, Answer fallback);
+};
+
+}  // namespace volmar::test
