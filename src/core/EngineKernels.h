@@ -16,6 +16,18 @@
 #include "core/Limits.h"
 #include "core/Workspace.h"
 
+// The kernels are compiled for several instruction sets and the widest one the
+// processor has is picked at load time. Contraction into fused multiply-adds
+// stays off for every clone, and each operation is an IEEE operation with one
+// rounding whatever the vector width, so the clones give identical results.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define VOLMAR_VECTOR_CLONES \
+  __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#else
+#define VOLMAR_VECTOR_CLONES
+#endif
+#define VOLMAR_INLINE_KERNEL [[gnu::always_inline]] inline
+
 namespace volmar::detail {
 
 inline constexpr int LaneBlock = 8;      // prototypes handled per inner block

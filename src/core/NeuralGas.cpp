@@ -86,20 +86,26 @@ void PresentationStep(Workspace& ws, LearningState& st) {
 
 namespace detail {
 
-bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
+VOLMAR_VECTOR_CLONES bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
+  // Padding entries (infinite f) never come before a real one, so the inner
+  // loop can run over the full fixed width and vectorise without a tail.
   alignas(64) float f[ColumnWidth];
   alignas(64) std::int32_t order[ColumnWidth];
-  for (int j = 0; j < n; ++j) {
-    if (!(d[j] < DistanceLimit)) return false;
-    f[j] = static_cast<float>(d[j]);
+  bool usable = true;
+  for (int j = 0; j < ColumnWidth; ++j) {
+    const double dj = j < n ? d[j] : DistanceLimit;
+    usable &= j >= n || dj < DistanceLimit;
+    f[j] = j < n ? static_cast<float>(dj) : std::numeric_limits<float>::infinity();
     // Rounded up: first within its group, the higher number the earlier.
-    order[j] = d[j] < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
+    order[j] = dj < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
   }
+  if (!usable) return false;
   for (int j = 0; j < n; ++j) {
     const float fj = f[j];
     const std::int32_t oj = order[j];
     int before = 0;
-    for (int i = 0; i < n; ++i) before += (f[i] < fj) | ((f[i] == fj) & (order[i] < oj));
+    for (int i = 0; i < ColumnWidth; ++i)
+      before += (f[i] < fj) | ((f[i] == fj) & (order[i] < oj));
     rankOf[j] = before + 1;
     ranking[before + 1] = static_cast<std::int8_t>(j + 1);
   }
@@ -114,38 +120,55 @@ using detail::ColumnWidth;
 using detail::LaneBlock;
 using detail::PrototypeColumns;
 
-// Moves every prototype lane k by factor[k] * (x - w), variable by variable.
+// Moves the first Lanes prototypes, prototype k + 1 by factor[k] * (x - w),
+// variable by variable. Each new value is w + delta narrowed to float; the
+// rare rows where that narrowing could round twice are redone with the exact
+// SumToFloat, from the old values, which are still in place.
 template <int Lanes>
-void moveBlock(PrototypeColumns& p, const float* x, const double* factor, int first) {
+VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const double* factor) {
   double fk[Lanes];
-  for (int l = 0; l < Lanes; ++l) fk[l] = factor[first + l];
+  for (int l = 0; l < Lanes; ++l) fk[l] = factor[l];
   for (int i = 0; i < p.numVars; ++i) {
     const double xi = x[i];
-    float* wi = p.w[i] + first;
+    float* wi = p.w[i];
+    alignas(64) float moved[Lanes];
+    int doubtful = 0;
+    // Kept a loop (not unrolled into straight code), which GCC vectorises
+    // reliably for every lane count.
+#pragma GCC unroll 1
     for (int l = 0; l < Lanes; ++l) {
       const double w = wi[l];
-      wi[l] = SumToFloat(w, fk[l] * (xi - w));
+      const double s = w + fk[l] * (xi - w);
+      moved[l] = static_cast<float>(s);
+      doubtful |= MayNarrowWrongly(s);
+    }
+    if (doubtful == 0) [[likely]] {
+      for (int l = 0; l < Lanes; ++l) wi[l] = moved[l];
+    } else {
+      for (int l = 0; l < Lanes; ++l) {
+        const double w = wi[l];
+        wi[l] = SumToFloat(w, fk[l] * (xi - w));
+      }
     }
   }
 }
 
-void moveAll(PrototypeColumns& p, const float* x, const double* factor) {
+VOLMAR_VECTOR_CLONES void moveAll(PrototypeColumns& p, const float* x, const double* factor) {
   switch (p.lanes) {
-    case 8: moveBlock<8>(p, x, factor, 0); break;
-    case 16: moveBlock<16>(p, x, factor, 0); break;
-    case 24: moveBlock<24>(p, x, factor, 0); break;
-    default:
-      moveBlock<16>(p, x, factor, 0);
-      moveBlock<16>(p, x, factor, 16);
-      break;
+    case 8: moveLanes<8>(p, x, factor); break;
+    case 16: moveLanes<16>(p, x, factor); break;
+    case 24: moveLanes<24>(p, x, factor); break;
+    default: moveLanes<32>(p, x, factor); break;
   }
 }
 
 // Moves prototype j (1-based) alone.
-void moveOne(PrototypeColumns& p, const float* x, double factor, int j) {
+VOLMAR_VECTOR_CLONES void moveOne(PrototypeColumns& p, const float* x, double factor, int j) {
   for (int i = 0; i < p.numVars; ++i) {
     const double w = p.w[i][j - 1];
-    p.w[i][j - 1] = SumToFloat(w, factor * (static_cast<double>(x[i]) - w));
+    const double delta = factor * (static_cast<double>(x[i]) - w);
+    const double s = w + delta;
+    p.w[i][j - 1] = MayNarrowWrongly(s) ? SumToFloat(w, delta) : static_cast<float>(s);
   }
 }
 
