@@ -20,7 +20,8 @@
 // processor has is picked at load time. Contraction into fused multiply-adds
 // stays off for every clone, and each operation is an IEEE operation with one
 // rounding whatever the vector width, so the clones give identical results.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#if !defined(VOLMAR_NO_KERNEL_CLONES) && defined(__GNUC__) && !defined(__clang__) && \
+    defined(__x86_64__) && defined(__linux__)
 #define VOLMAR_VECTOR_CLONES \
   __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else

@@ -9,7 +9,7 @@
 //                      one float step when the double sum lands exactly half-way
 //                      between two floats although the exact sum does not. Here
 //                      the rounding error of the double sum (TwoSum) decides
-//                      such ties. Branch-free, so that loops over it vectorise.
+//                      such ties.
 //   MayNarrowWrongly(s) whether static_cast<float>(s) can differ from the
 //                      correct rounding of what s approximates; kernels narrow
 //                      directly and use SumToFloat only where this says so.
@@ -44,22 +44,15 @@ inline float SumToFloat(double a, double b) {
   const double s = a + b;
   const double bb = s - a;
   const double err = (a - (s - bb)) + (b - bb);  // a + b = s + err exactly
-  const float f = static_cast<float>(s);
-  const double r = s - static_cast<double>(f);   // exact: s and f are close
-  // s lies half-way between f and its neighbour exactly when f + 2r, the
-  // point mirrored across s, is itself a float.
-  const double g = static_cast<double>(f) + 2.0 * r;
-  const float gf = static_cast<float>(g);
-  const bool tie = (r != 0.0) & (static_cast<double>(gf) == g);
-  // On a tie the exact sum is on the neighbour's side when err points away
-  // from f, that is, has the sign of r.
-  const bool beyond = (err != 0.0) & ((err > 0.0) == (r > 0.0));
-  // Selected by a bit mask rather than a branch: the sign test is a coin flip
-  // that a scalar branch would mispredict half of the time.
-  const std::uint32_t pick = 0u - static_cast<std::uint32_t>(tie & beyond);
-  const std::uint32_t fb = std::bit_cast<std::uint32_t>(f);
-  const std::uint32_t gb = std::bit_cast<std::uint32_t>(gf);
-  return std::bit_cast<float>(fb ^ ((fb ^ gb) & pick));
+  // Round s to odd: when it is inexact and its last bit is 0, step one unit
+  // toward the exact sum. A value rounded to odd with 53 bits narrows to the
+  // float nearest the exact sum (53 >= 24 + 2). Done on the bit pattern: a
+  // float round trip here is exactly what some vectorisers fold away.
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(s);
+  const std::uint64_t inexact = err != 0.0 ? ~std::uint64_t{0} : 0;
+  const std::uint64_t even = (bits & 1u) - 1u;  // all ones when the last bit is 0
+  const std::uint64_t toward = ((err > 0.0) == (s > 0.0)) ? 1u : ~std::uint64_t{0};  // +1 or -1
+  return static_cast<float>(std::bit_cast<double>(bits + (toward & inexact & even)));
 }
 
 }  // namespace volmar

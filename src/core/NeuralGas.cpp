@@ -89,17 +89,24 @@ namespace detail {
 VOLMAR_VECTOR_CLONES bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
   // Padding entries (infinite f) never come before a real one, so the inner
   // loop can run over the full fixed width and vectorise without a tail.
+  alignas(64) double dist[ColumnWidth];
   alignas(64) float f[ColumnWidth];
   alignas(64) std::int32_t order[ColumnWidth];
   bool usable = true;
   for (int j = 0; j < ColumnWidth; ++j) {
-    const double dj = j < n ? d[j] : DistanceLimit;
-    usable &= j >= n || dj < DistanceLimit;
-    f[j] = j < n ? static_cast<float>(dj) : std::numeric_limits<float>::infinity();
-    // Rounded up: first within its group, the higher number the earlier.
-    order[j] = dj < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
+    dist[j] = j < n ? d[j] : 0.0;
+    usable &= j >= n || dist[j] < DistanceLimit;
+    f[j] = j < n ? static_cast<float>(dist[j]) : std::numeric_limits<float>::infinity();
   }
   if (!usable) return false;
+  // The test below compares d with float(d) widened again. Some vectorisers
+  // wrongly treat that round trip as the identity; reading f back through an
+  // opaque barrier keeps them from seeing it.
+  asm volatile("" : : "r"(f) : "memory");
+  for (int j = 0; j < ColumnWidth; ++j) {
+    // Rounded up: first within its group, the higher number the earlier.
+    order[j] = dist[j] < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
+  }
   for (int j = 0; j < n; ++j) {
     const float fj = f[j];
     const std::int32_t oj = order[j];
@@ -121,33 +128,42 @@ using detail::LaneBlock;
 using detail::PrototypeColumns;
 
 // Moves the first Lanes prototypes, prototype k + 1 by factor[k] * (x - w),
-// variable by variable. Each new value is w + delta narrowed to float; the
-// rare rows where that narrowing could round twice are redone with the exact
-// SumToFloat, from the old values, which are still in place.
+// variable by variable. Each new value is w + delta narrowed to float, put
+// aside until every value is known; should any narrowing have been able to
+// round twice (rare), the whole move is redone with the exact SumToFloat from
+// the old values, which are still in place. The doubt flags are kept per lane
+// and combined once, so that no row pays for a horizontal reduction.
 template <int Lanes>
 VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const double* factor) {
   double fk[Lanes];
   for (int l = 0; l < Lanes; ++l) fk[l] = factor[l];
-  for (int i = 0; i < p.numVars; ++i) {
+  alignas(64) float moved[MaxVars][Lanes];
+  alignas(64) std::int32_t doubt[Lanes] = {};
+  const int nv = p.numVars;
+  for (int i = 0; i < nv; ++i) {
     const double xi = x[i];
-    float* wi = p.w[i];
-    alignas(64) float moved[Lanes];
-    int doubtful = 0;
+    const float* wi = p.w[i];
     // Kept a loop (not unrolled into straight code), which GCC vectorises
     // reliably for every lane count.
 #pragma GCC unroll 1
     for (int l = 0; l < Lanes; ++l) {
       const double w = wi[l];
       const double s = w + fk[l] * (xi - w);
-      moved[l] = static_cast<float>(s);
-      doubtful |= MayNarrowWrongly(s);
+      moved[i][l] = static_cast<float>(s);
+      doubt[l] |= MayNarrowWrongly(s);
     }
-    if (doubtful == 0) [[likely]] {
-      for (int l = 0; l < Lanes; ++l) wi[l] = moved[l];
-    } else {
+  }
+  std::int32_t anyDoubt = 0;
+  for (int l = 0; l < Lanes; ++l) anyDoubt |= doubt[l];
+  if (anyDoubt == 0) [[likely]] {
+    for (int i = 0; i < nv; ++i)
+      for (int l = 0; l < Lanes; ++l) p.w[i][l] = moved[i][l];
+  } else {
+    for (int i = 0; i < nv; ++i) {
+      const double xi = x[i];
       for (int l = 0; l < Lanes; ++l) {
-        const double w = wi[l];
-        wi[l] = SumToFloat(w, fk[l] * (xi - w));
+        const double w = p.w[i][l];
+        p.w[i][l] = SumToFloat(w, fk[l] * (xi - w));
       }
     }
   }
@@ -185,8 +201,18 @@ void PresentCases(Workspace& ws, LearningState& st, int count) {
   alignas(64) double h[ColumnWidth + 1];
   int rankOf[ColumnWidth];
   std::int8_t ranking[ColumnWidth + 1];  // ranking[r] goes to Ranking[r]
+  // Each case is drawn one step ahead so that its row can be fetched into
+  // the cache while the current step runs. Nothing else draws from the
+  // generator inside this loop, so the sequence of cases is unchanged.
+  int next = DrawCase(ws);
   for (int step = 0; step < count; ++step) {
-    const float* x = ws.DataMatrix.row(DrawCase(ws));
+    const float* x = ws.DataMatrix.row(next);
+    if (step + 1 < count) {
+      next = DrawCase(ws);
+      const char* row = reinterpret_cast<const char*>(ws.DataMatrix.row(next));
+      for (int b = 0; b < ws.NumVars * static_cast<int>(sizeof(float)); b += 64)
+        __builtin_prefetch(row + b);
+    }
     detail::CaseDistances(ws.DistanceKind, x, cols, d);
     if (!ws.NeighborUpdate) {
       detail::FindNearestIn(d, n, st.nearest);

@@ -399,3 +399,27 @@ TEST(PresentCases, EqualsPresentationStepsWhenDistancesPassTheLimit) {
   ExpectRunOfStepsEqualsSingleSteps(DistEuclidean, true, 6, false, 1e6f, 200, 900);
   ExpectRunOfStepsEqualsSingleSteps(DistEuclidean, false, 6, false, 1e6f, 200, 901);
 }
+
+TEST(PresentationStep, PrototypeUpdateIsRoundedOnceToFloat) {
+  // w = 1, x = 2 and a learning rate of 2^-24 + 2^-60: the sum w + delta is
+  // just above the midpoint between 1 and the next float, but its double
+  // lands on the midpoint, whose narrowing would give 1.
+  const double eps = std::ldexp(1.0, -24) + std::ldexp(1.0, -60);
+  const float up = 1.0f + std::ldexp(1.0f, -23);
+  for (bool neighbors : {false, true})
+    for (bool batch : {false, true}) {
+      auto ws = MakeWorkspace();
+      SetData(*ws, {{2.0f, 2.0f}});
+      SetPrototypes(*ws, {{1.0f, 1.0f}, {-6.0f, 0.0f}});
+      SetSchedule(*ws, eps, 2.0, 1.0, neighbors);
+      ClearGraph(*ws);
+      LearningState st = StartLearning(*ws, 1);
+      batch ? PresentCases(*ws, st, 1) : PresentationStep(*ws, st);
+      SCOPED_TRACE(::testing::Message() << "neighbors " << neighbors << ", batch " << batch);
+      EXPECT_EQ(ws->Ranking[1], 1);
+      EXPECT_EQ(ws->Prototypes(1, 1), up);
+      EXPECT_EQ(ws->Prototypes(1, 2), up);
+      const float runnerUp = neighbors ? -6.0f + static_cast<float>(eps * std::exp(-0.5) * 8) : -6.0f;
+      EXPECT_EQ(ws->Prototypes(2, 1), runnerUp);
+    }
+}
