@@ -17,7 +17,8 @@ void PrototypeColumns::load(const Workspace& ws, int n) {
   numProtos = n;
   lanes = (n + LaneBlock - 1) / LaneBlock * LaneBlock;
   if (lanes == 0) lanes = LaneBlock;
-  for (int i = 0; i < numVars; ++i) std::fill(w[i], w[i] + ColumnWidth, 0.0f);
+  w = buffers[0];
+  std::memset(buffers, 0, sizeof buffers);
   for (int k = 0; k < n; ++k) {
     const float* src = ws.Prototypes.row(k + 1);
     for (int i = 0; i < numVars; ++i) w[i][k] = src[i];

@@ -36,7 +36,9 @@ inline constexpr int ColumnWidth = 32;   // MaxPrototypes rounded up to LaneBloc
 static_assert(ColumnWidth >= MaxPrototypes && ColumnWidth % LaneBlock == 0);
 
 struct PrototypeColumns {
-  alignas(64) float w[MaxVars][ColumnWidth];
+  // w[i][k]: variable i + 1 of prototype k + 1. w points to one of two
+  // buffers; an update writes the other one and then makes it current.
+  float (*w)[ColumnWidth] = buffers[0];
   alignas(64) double sww[ColumnWidth];  // sum of w^2 per prototype (Tanimoto only)
   int numVars = 0;
   int numProtos = 0;
@@ -48,6 +50,15 @@ struct PrototypeColumns {
   void store(Workspace& ws) const;
   // Recomputes sww (after prototypes moved).
   void updateNorms();
+  float (*spare())[ColumnWidth] { return w == buffers[0] ? buffers[1] : buffers[0]; }
+  void useSpare() { w = spare(); }
+
+  PrototypeColumns() = default;
+  PrototypeColumns(const PrototypeColumns&) = delete;
+  PrototypeColumns& operator=(const PrototypeColumns&) = delete;
+
+ private:
+  alignas(64) float buffers[2][MaxVars][ColumnWidth];
 };
 
 // out[k] = squared Euclidean distance of x to prototype k + 1, k < lanes.

@@ -128,36 +128,36 @@ using detail::LaneBlock;
 using detail::PrototypeColumns;
 
 // Moves the first Lanes prototypes, prototype k + 1 by factor[k] * (x - w),
-// variable by variable. Each new value is w + delta narrowed to float, put
-// aside until every value is known; should any narrowing have been able to
-// round twice (rare), the whole move is redone with the exact SumToFloat from
-// the old values, which are still in place. The doubt flags are kept per lane
-// and combined once, so that no row pays for a horizontal reduction.
+// variable by variable. Each new value is w + delta narrowed to float, written
+// to the spare buffer; should any narrowing have been able to round twice
+// (rare), the whole move is redone with the exact SumToFloat from the old
+// values, which are still current. The doubt flags are kept per lane and
+// combined once, so that no row pays for a horizontal reduction.
 template <int Lanes>
 VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const double* factor) {
   double fk[Lanes];
   for (int l = 0; l < Lanes; ++l) fk[l] = factor[l];
-  alignas(64) float moved[MaxVars][Lanes];
+  float (*moved)[ColumnWidth] = p.spare();
   alignas(64) std::int32_t doubt[Lanes] = {};
   const int nv = p.numVars;
   for (int i = 0; i < nv; ++i) {
     const double xi = x[i];
     const float* wi = p.w[i];
+    float* out = moved[i];
     // Kept a loop (not unrolled into straight code), which GCC vectorises
     // reliably for every lane count.
 #pragma GCC unroll 1
     for (int l = 0; l < Lanes; ++l) {
       const double w = wi[l];
       const double s = w + fk[l] * (xi - w);
-      moved[i][l] = static_cast<float>(s);
+      out[l] = static_cast<float>(s);
       doubt[l] |= MayNarrowWrongly(s);
     }
   }
   std::int32_t anyDoubt = 0;
   for (int l = 0; l < Lanes; ++l) anyDoubt |= doubt[l];
   if (anyDoubt == 0) [[likely]] {
-    for (int i = 0; i < nv; ++i)
-      for (int l = 0; l < Lanes; ++l) p.w[i][l] = moved[i][l];
+    p.useSpare();
   } else {
     for (int i = 0; i < nv; ++i) {
       const double xi = x[i];
@@ -259,14 +259,15 @@ void UpdateConnections(Workspace& ws, const double& T) {
     age(w, s) = 0;
     age(s, w) = 1;
   }
-  auto older = [](std::int8_t& a) {
-    if (a < std::numeric_limits<std::int8_t>::max()) ++a;
-  };
+  // Branch-free, as the pattern of edges is irregular; the statements keep
+  // their order, which matters when i is the winner itself (a self-loop,
+  // whose one entry is then aged twice).
+  const std::int8_t maxAge = std::numeric_limits<std::int8_t>::max();
   for (int i = 1; i <= ws.NumPrototypes; ++i) {
-    if (adj(w, i) > 0) older(age(w, i));
-    if (adj(i, w) > 0) older(age(i, w));
-    if (adj(w, i) > 0 && age(w, i) > T) --adj(w, i);
-    if (adj(i, w) > 0 && age(i, w) > T) --adj(i, w);
+    age(w, i) = static_cast<std::int8_t>(age(w, i) + ((adj(w, i) > 0) & (age(w, i) < maxAge)));
+    age(i, w) = static_cast<std::int8_t>(age(i, w) + ((adj(i, w) > 0) & (age(i, w) < maxAge)));
+    adj(w, i) = static_cast<std::int8_t>(adj(w, i) - ((adj(w, i) > 0) & (age(w, i) > T)));
+    adj(i, w) = static_cast<std::int8_t>(adj(i, w) - ((adj(i, w) > 0) & (age(i, w) > T)));
   }
 }
 
