@@ -209,6 +209,7 @@ void RandomSeed(Workspace& ws, int n) {
 }
 
 float ColumnMean(const Workspace& ws, int v) {
+  if (ws.NumCases < 1) return 0.0f;  // no cases: no mean, and no 0 / 0
   float sum = 0.0f;
   for (int c = 1; c <= ws.NumCases; ++c) sum = SumToFloat(sum, ws.DataMatrix(c, v));
   return sum / static_cast<float>(ws.NumCases);

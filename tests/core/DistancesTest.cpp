@@ -260,6 +260,8 @@ TEST(ColumnMean, SumsInThirtyTwoBits) {
   EXPECT_EQ(ColumnMean(*ws, 1), 7.0f / 3.0f);
   // 2^24 + 1 + 1 stays 2^24 in floats.
   EXPECT_EQ(ColumnMean(*ws, 2), 16777216.0f / 3.0f);
+  ws->NumCases = 0;
+  EXPECT_EQ(ColumnMean(*ws, 1), 0.0f);
 }
 
 TEST(DistanceRange, BoundIsTheSquaredDiagonalAndRefusesDataThatCanReachTheLimit) {
