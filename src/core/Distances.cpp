@@ -17,7 +17,8 @@ void PrototypeColumns::load(const Workspace& ws, int n) {
   numProtos = n;
   lanes = (n + LaneBlock - 1) / LaneBlock * LaneBlock;
   if (lanes == 0) lanes = LaneBlock;
-  for (int i = 0; i < numVars; ++i) std::fill(w[i], w[i] + ColumnWidth, 0.0f);
+  w = buffers[0];
+  std::memset(buffers, 0, sizeof buffers);
   for (int k = 0; k < n; ++k) {
     const float* src = ws.Prototypes.row(k + 1);
     for (int i = 0; i < numVars; ++i) w[i][k] = src[i];
@@ -32,7 +33,7 @@ void PrototypeColumns::store(Workspace& ws) const {
   }
 }
 
-void PrototypeColumns::updateNorms() {
+VOLMAR_VECTOR_CLONES void PrototypeColumns::updateNorms() {
   double acc[ColumnWidth] = {};
   for (int i = 0; i < numVars; ++i) {
     for (int k = 0; k < ColumnWidth; ++k) {
@@ -45,58 +46,53 @@ void PrototypeColumns::updateNorms() {
 
 namespace {
 
-// One block of Lanes prototypes; acc stays in registers across the variables.
+// The first Lanes prototypes at once; acc stays in registers across the
+// variables, one lane per prototype.
 template <int Lanes>
-void euclideanBlock(const float* x, int numVars, const float (*w)[ColumnWidth], int first,
-                    double* out) {
+VOLMAR_INLINE_KERNEL void euclideanLanes(const float* x, int numVars,
+                                         const float (*w)[ColumnWidth], double* out) {
   double acc[Lanes] = {};
   for (int i = 0; i < numVars; ++i) {
     const double xi = x[i];
-    const float* wi = w[i] + first;
     for (int l = 0; l < Lanes; ++l) {
-      const double t = xi - static_cast<double>(wi[l]);
+      const double t = xi - static_cast<double>(w[i][l]);
       acc[l] += t * t;
     }
   }
-  for (int l = 0; l < Lanes; ++l) out[first + l] = acc[l];
+  for (int l = 0; l < Lanes; ++l) out[l] = acc[l];
 }
 
 template <int Lanes>
-void crossBlock(const float* x, int numVars, const float (*w)[ColumnWidth], int first,
-                double* out) {
+VOLMAR_INLINE_KERNEL void crossLanes(const float* x, int numVars, const float (*w)[ColumnWidth],
+                                     double* out) {
   double acc[Lanes] = {};
   for (int i = 0; i < numVars; ++i) {
     const double xi = x[i];
-    const float* wi = w[i] + first;
-    for (int l = 0; l < Lanes; ++l) acc[l] += xi * static_cast<double>(wi[l]);
+    for (int l = 0; l < Lanes; ++l) acc[l] += xi * static_cast<double>(w[i][l]);
   }
-  for (int l = 0; l < Lanes; ++l) out[first + l] = acc[l];
+  for (int l = 0; l < Lanes; ++l) out[l] = acc[l];
 }
 
 }  // namespace
 
-void EuclideanDistances(const float* x, const PrototypeColumns& p, double* out) {
+VOLMAR_VECTOR_CLONES void EuclideanDistances(const float* x, const PrototypeColumns& p,
+                                             double* out) {
   switch (p.lanes) {
-    case 8: euclideanBlock<8>(x, p.numVars, p.w, 0, out); break;
-    case 16: euclideanBlock<16>(x, p.numVars, p.w, 0, out); break;
-    case 24: euclideanBlock<24>(x, p.numVars, p.w, 0, out); break;
-    default:
-      euclideanBlock<16>(x, p.numVars, p.w, 0, out);
-      euclideanBlock<16>(x, p.numVars, p.w, 16, out);
-      break;
+    case 8: euclideanLanes<8>(x, p.numVars, p.w, out); break;
+    case 16: euclideanLanes<16>(x, p.numVars, p.w, out); break;
+    case 24: euclideanLanes<24>(x, p.numVars, p.w, out); break;
+    default: euclideanLanes<32>(x, p.numVars, p.w, out); break;
   }
 }
 
-void TanimotoDistances(const float* x, const PrototypeColumns& p, double* out) {
+VOLMAR_VECTOR_CLONES void TanimotoDistances(const float* x, const PrototypeColumns& p,
+                                            double* out) {
   double sxw[ColumnWidth];
   switch (p.lanes) {
-    case 8: crossBlock<8>(x, p.numVars, p.w, 0, sxw); break;
-    case 16: crossBlock<16>(x, p.numVars, p.w, 0, sxw); break;
-    case 24: crossBlock<24>(x, p.numVars, p.w, 0, sxw); break;
-    default:
-      crossBlock<16>(x, p.numVars, p.w, 0, sxw);
-      crossBlock<16>(x, p.numVars, p.w, 16, sxw);
-      break;
+    case 8: crossLanes<8>(x, p.numVars, p.w, sxw); break;
+    case 16: crossLanes<16>(x, p.numVars, p.w, sxw); break;
+    case 24: crossLanes<24>(x, p.numVars, p.w, sxw); break;
+    default: crossLanes<32>(x, p.numVars, p.w, sxw); break;
   }
   double sxx = 0;
   for (int i = 0; i < p.numVars; ++i) {
@@ -213,6 +209,7 @@ void RandomSeed(Workspace& ws, int n) {
 }
 
 float ColumnMean(const Workspace& ws, int v) {
+  if (ws.NumCases < 1) return 0.0f;  // no cases: no mean, and no 0 / 0
   float sum = 0.0f;
   for (int c = 1; c <= ws.NumCases; ++c) sum = SumToFloat(sum, ws.DataMatrix(c, v));
   return sum / static_cast<float>(ws.NumCases);

@@ -25,7 +25,8 @@
 //   CountClassSizes(ws, r)     ClassSize[1..NumPrototypes] from column r; labels
 //                              outside 1..NumPrototypes are not counted.
 //   RandomSeed(ws, n)          prototypes 1..n := independently drawn cases.
-//   ColumnMean(ws, v)          mean of variable v, summed as a 32-bit float.
+//   ColumnMean(ws, v)          mean of variable v, summed as a 32-bit float; 0
+//                              when there are no cases.
 //   DrawCase(ws)               one draw of a case number in 1..NumCases from the
 //                              shared generator: nearest integer to u*n + 0.5
 //                              (halves to even); the draw u = 0, which would

@@ -16,6 +16,19 @@
 #include "core/Limits.h"
 #include "core/Workspace.h"
 
+// The kernels are compiled for several instruction sets and the widest one the
+// processor has is picked at load time. Contraction into fused multiply-adds
+// stays off for every clone, and each operation is an IEEE operation with one
+// rounding whatever the vector width, so the clones give identical results.
+#if !defined(VOLMAR_NO_KERNEL_CLONES) && defined(__GNUC__) && !defined(__clang__) && \
+    defined(__x86_64__) && defined(__linux__)
+#define VOLMAR_VECTOR_CLONES \
+  __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+#else
+#define VOLMAR_VECTOR_CLONES
+#endif
+#define VOLMAR_INLINE_KERNEL [[gnu::always_inline]] inline
+
 namespace volmar::detail {
 
 inline constexpr int LaneBlock = 8;      // prototypes handled per inner block
@@ -23,7 +36,9 @@ inline constexpr int ColumnWidth = 32;   // MaxPrototypes rounded up to LaneBloc
 static_assert(ColumnWidth >= MaxPrototypes && ColumnWidth % LaneBlock == 0);
 
 struct PrototypeColumns {
-  alignas(64) float w[MaxVars][ColumnWidth];
+  // w[i][k]: variable i + 1 of prototype k + 1. w points to one of two
+  // buffers; an update writes the other one and then makes it current.
+  float (*w)[ColumnWidth] = buffers[0];
   alignas(64) double sww[ColumnWidth];  // sum of w^2 per prototype (Tanimoto only)
   int numVars = 0;
   int numProtos = 0;
@@ -35,6 +50,15 @@ struct PrototypeColumns {
   void store(Workspace& ws) const;
   // Recomputes sww (after prototypes moved).
   void updateNorms();
+  float (*spare())[ColumnWidth] { return w == buffers[0] ? buffers[1] : buffers[0]; }
+  void useSpare() { w = spare(); }
+
+  PrototypeColumns() = default;
+  PrototypeColumns(const PrototypeColumns&) = delete;
+  PrototypeColumns& operator=(const PrototypeColumns&) = delete;
+
+ private:
+  alignas(64) float buffers[2][MaxVars][ColumnWidth];
 };
 
 // out[k] = squared Euclidean distance of x to prototype k + 1, k < lanes.

@@ -86,20 +86,33 @@ void PresentationStep(Workspace& ws, LearningState& st) {
 
 namespace detail {
 
-bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
+VOLMAR_VECTOR_CLONES bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
+  // Padding entries (infinite f) never come before a real one, so the inner
+  // loop can run over the full fixed width and vectorise without a tail.
+  alignas(64) double dist[ColumnWidth];
   alignas(64) float f[ColumnWidth];
   alignas(64) std::int32_t order[ColumnWidth];
-  for (int j = 0; j < n; ++j) {
-    if (!(d[j] < DistanceLimit)) return false;
-    f[j] = static_cast<float>(d[j]);
+  bool usable = true;
+  for (int j = 0; j < ColumnWidth; ++j) {
+    dist[j] = j < n ? d[j] : 0.0;
+    usable &= j >= n || dist[j] < DistanceLimit;
+    f[j] = j < n ? static_cast<float>(dist[j]) : std::numeric_limits<float>::infinity();
+  }
+  if (!usable) return false;
+  // The test below compares d with float(d) widened again. Some vectorisers
+  // wrongly treat that round trip as the identity; reading f back through an
+  // opaque barrier keeps them from seeing it.
+  asm volatile("" : : "r"(f) : "memory");
+  for (int j = 0; j < ColumnWidth; ++j) {
     // Rounded up: first within its group, the higher number the earlier.
-    order[j] = d[j] < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
+    order[j] = dist[j] < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
   }
   for (int j = 0; j < n; ++j) {
     const float fj = f[j];
     const std::int32_t oj = order[j];
     int before = 0;
-    for (int i = 0; i < n; ++i) before += (f[i] < fj) | ((f[i] == fj) & (order[i] < oj));
+    for (int i = 0; i < ColumnWidth; ++i)
+      before += (f[i] < fj) | ((f[i] == fj) & (order[i] < oj));
     rankOf[j] = before + 1;
     ranking[before + 1] = static_cast<std::int8_t>(j + 1);
   }
@@ -114,38 +127,64 @@ using detail::ColumnWidth;
 using detail::LaneBlock;
 using detail::PrototypeColumns;
 
-// Moves every prototype lane k by factor[k] * (x - w), variable by variable.
+// Moves the first Lanes prototypes, prototype k + 1 by factor[k] * (x - w),
+// variable by variable. Each new value is w + delta narrowed to float, written
+// to the spare buffer; should any narrowing have been able to round twice
+// (rare), the whole move is redone with the exact SumToFloat from the old
+// values, which are still current. The doubt flags are kept per lane and
+// combined once, so that no row pays for a horizontal reduction.
 template <int Lanes>
-void moveBlock(PrototypeColumns& p, const float* x, const double* factor, int first) {
+VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const double* factor) {
   double fk[Lanes];
-  for (int l = 0; l < Lanes; ++l) fk[l] = factor[first + l];
-  for (int i = 0; i < p.numVars; ++i) {
+  for (int l = 0; l < Lanes; ++l) fk[l] = factor[l];
+  float (*moved)[ColumnWidth] = p.spare();
+  alignas(64) std::int32_t doubt[Lanes] = {};
+  const int nv = p.numVars;
+  for (int i = 0; i < nv; ++i) {
     const double xi = x[i];
-    float* wi = p.w[i] + first;
+    const float* wi = p.w[i];
+    float* out = moved[i];
+    // Kept a loop (not unrolled into straight code), which GCC vectorises
+    // reliably for every lane count.
+#pragma GCC unroll 1
     for (int l = 0; l < Lanes; ++l) {
       const double w = wi[l];
-      wi[l] = SumToFloat(w, fk[l] * (xi - w));
+      const double s = w + fk[l] * (xi - w);
+      out[l] = static_cast<float>(s);
+      doubt[l] |= MayNarrowWrongly(s);
+    }
+  }
+  std::int32_t anyDoubt = 0;
+  for (int l = 0; l < Lanes; ++l) anyDoubt |= doubt[l];
+  if (anyDoubt == 0) [[likely]] {
+    p.useSpare();
+  } else {
+    for (int i = 0; i < nv; ++i) {
+      const double xi = x[i];
+      for (int l = 0; l < Lanes; ++l) {
+        const double w = p.w[i][l];
+        p.w[i][l] = SumToFloat(w, fk[l] * (xi - w));
+      }
     }
   }
 }
 
-void moveAll(PrototypeColumns& p, const float* x, const double* factor) {
+VOLMAR_VECTOR_CLONES void moveAll(PrototypeColumns& p, const float* x, const double* factor) {
   switch (p.lanes) {
-    case 8: moveBlock<8>(p, x, factor, 0); break;
-    case 16: moveBlock<16>(p, x, factor, 0); break;
-    case 24: moveBlock<24>(p, x, factor, 0); break;
-    default:
-      moveBlock<16>(p, x, factor, 0);
-      moveBlock<16>(p, x, factor, 16);
-      break;
+    case 8: moveLanes<8>(p, x, factor); break;
+    case 16: moveLanes<16>(p, x, factor); break;
+    case 24: moveLanes<24>(p, x, factor); break;
+    default: moveLanes<32>(p, x, factor); break;
   }
 }
 
 // Moves prototype j (1-based) alone.
-void moveOne(PrototypeColumns& p, const float* x, double factor, int j) {
+VOLMAR_VECTOR_CLONES void moveOne(PrototypeColumns& p, const float* x, double factor, int j) {
   for (int i = 0; i < p.numVars; ++i) {
     const double w = p.w[i][j - 1];
-    p.w[i][j - 1] = SumToFloat(w, factor * (static_cast<double>(x[i]) - w));
+    const double delta = factor * (static_cast<double>(x[i]) - w);
+    const double s = w + delta;
+    p.w[i][j - 1] = MayNarrowWrongly(s) ? SumToFloat(w, delta) : static_cast<float>(s);
   }
 }
 
@@ -162,8 +201,18 @@ void PresentCases(Workspace& ws, LearningState& st, int count) {
   alignas(64) double h[ColumnWidth + 1];
   int rankOf[ColumnWidth];
   std::int8_t ranking[ColumnWidth + 1];  // ranking[r] goes to Ranking[r]
+  // Each case is drawn one step ahead so that its row can be fetched into
+  // the cache while the current step runs. Nothing else draws from the
+  // generator inside this loop, so the sequence of cases is unchanged.
+  int next = DrawCase(ws);
   for (int step = 0; step < count; ++step) {
-    const float* x = ws.DataMatrix.row(DrawCase(ws));
+    const float* x = ws.DataMatrix.row(next);
+    if (step + 1 < count) {
+      next = DrawCase(ws);
+      const char* row = reinterpret_cast<const char*>(ws.DataMatrix.row(next));
+      for (int b = 0; b < ws.NumVars * static_cast<int>(sizeof(float)); b += 64)
+        __builtin_prefetch(row + b);
+    }
     detail::CaseDistances(ws.DistanceKind, x, cols, d);
     if (!ws.NeighborUpdate) {
       detail::FindNearestIn(d, n, st.nearest);
@@ -210,14 +259,15 @@ void UpdateConnections(Workspace& ws, const double& T) {
     age(w, s) = 0;
     age(s, w) = 1;
   }
-  auto older = [](std::int8_t& a) {
-    if (a < std::numeric_limits<std::int8_t>::max()) ++a;
-  };
+  // Branch-free, as the pattern of edges is irregular; the statements keep
+  // their order, which matters when i is the winner itself (a self-loop,
+  // whose one entry is then aged twice).
+  const std::int8_t maxAge = std::numeric_limits<std::int8_t>::max();
   for (int i = 1; i <= ws.NumPrototypes; ++i) {
-    if (adj(w, i) > 0) older(age(w, i));
-    if (adj(i, w) > 0) older(age(i, w));
-    if (adj(w, i) > 0 && age(w, i) > T) --adj(w, i);
-    if (adj(i, w) > 0 && age(i, w) > T) --adj(i, w);
+    age(w, i) = static_cast<std::int8_t>(age(w, i) + ((adj(w, i) > 0) & (age(w, i) < maxAge)));
+    age(i, w) = static_cast<std::int8_t>(age(i, w) + ((adj(i, w) > 0) & (age(i, w) < maxAge)));
+    adj(w, i) = static_cast<std::int8_t>(adj(w, i) - ((adj(w, i) > 0) & (age(w, i) > T)));
+    adj(i, w) = static_cast<std::int8_t>(adj(i, w) - ((adj(i, w) > 0) & (age(i, w) > T)));
   }
 }
 
