@@ -1,4 +1,5 @@
 #include "ui/Main.h"
+#include "ui/OutputListDelegate.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -117,6 +118,7 @@ void TFMain::buildClientArea() {
   mono.setPixelSize(12);
   ListBox1->setFont(mono);
   ListBox1->setUniformItemSizes(true);
+  ListBox1->setItemDelegate(new OutputListDelegate(ListBox1));
   ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
 
   Panel2 = headerPanel(QStringLiteral("Graphics output:"), client_);

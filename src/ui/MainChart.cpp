@@ -117,9 +117,17 @@ double niceStep(double range) {
 void MainChart::setLeftAxis(double minimum, double maximum) {
   leftAuto_ = false;
   if (!(maximum > minimum)) maximum = minimum + 1.0;  // an empty range shows nothing
+  setLeftRange(minimum, maximum, niceStep(maximum - minimum));
+}
+
+// Range and tick step change together: with the old step still in force a
+// much wider range would first be laid out with millions of ticks.
+void MainChart::setLeftRange(double minimum, double maximum, double step) {
+  left_->setTickType(QValueAxis::TicksFixed);
   left_->setRange(minimum, maximum);
   left_->setTickAnchor(0.0);
-  left_->setTickInterval(niceStep(maximum - minimum));
+  left_->setTickInterval(step);
+  left_->setTickType(QValueAxis::TicksDynamic);
 }
 
 // Positions on the bottom axis come from the bars, or from the line where it
@@ -148,9 +156,7 @@ void MainChart::fitLeftAxis() {
   }
   if (hi <= lo) hi = lo + 1.0;
   const double step = niceStep((hi - lo) * 1.1);
-  left_->setRange(std::floor(lo / step) * step, std::ceil(hi * 1.1 / step) * step);
-  left_->setTickAnchor(0.0);
-  left_->setTickInterval(step);
+  setLeftRange(std::floor(lo / step) * step, std::ceil(hi * 1.1 / step) * step, step);
 }
 
 int MainChart::pointCount(Series s) const { return static_cast<int>(points(s).size()); }

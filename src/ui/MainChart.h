@@ -55,6 +55,7 @@ class MainChart : public QChartView {
   void rebuildCategories();
   void rebuildLine();
   void fitLeftAxis();
+  void setLeftRange(double minimum, double maximum, double step);
 
   std::vector<Point> bars_, line_;
   QString title_, foot_;
