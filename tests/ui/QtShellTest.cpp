@@ -133,6 +133,20 @@ TEST_F(QtShellOnWindow, ChartSeriesAreAddressedByPositionWithTheirLabels) {
   EXPECT_EQ(chart.rightMax(), 1.0);
 }
 
+TEST_F(QtShellOnWindow, TheLeftAxisGoesFromASmallToAHugeRangeInOneStep) {
+  // The axis must not lay out the huge range with the small range's tick
+  // step on the way (millions of ticks: the program would hang here).
+  sh.setLeftAxis(0, 2.0);
+  win.show();
+  QCoreApplication::processEvents();
+  sh.setLeftAxis(0, 1.1e9);
+  sh.refreshChart();
+  EXPECT_DOUBLE_EQ(win.Chart1->leftMax(), 1.1e9);
+  sh.setLeftAxis(0, 3.0);
+  sh.refreshChart();
+  EXPECT_DOUBLE_EQ(win.Chart1->leftMax(), 3.0);
+}
+
 TEST_F(QtShellOnWindow, RepeatedLabelsAreKept) {
   sh.clearSeries(Series::Bars);
   sh.clearSeries(Series::Line);
