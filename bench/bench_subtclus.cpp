@@ -1,6 +1,7 @@
 // Subtractive clustering potentials on the largest data: 30000 x 100.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <vector>
 
 #include "core/SubtractiveClustering.h"
@@ -36,8 +37,44 @@ void BM_Potentials(benchmark::State& state) {
   }
 }
 
+// Baseline: the straight double loop over all ordered pairs, one thread,
+// on the first 3000 cases (a hundredth of the pairs of the full data).
+void BM_StraightLoop3000(benchmark::State& state) {
+  auto& ws = bigData(1.0f);
+  const double alpha = 16.0;
+  std::vector<double> p(3000);
+  for (auto _ : state) {
+    for (int i = 1; i <= 3000; ++i) {
+      double s = 0;
+      for (int j = 1; j <= 3000; ++j) {
+        double d = 0;
+        for (int v = 1; v <= 100; ++v) {
+          const double diff = static_cast<double>(ws.DataMatrix(i, v)) - ws.DataMatrix(j, v);
+          d += diff * diff;
+        }
+        s += std::exp(-alpha * d);
+      }
+      p[static_cast<std::size_t>(i - 1)] = s;
+    }
+    benchmark::DoNotOptimize(p.data());
+  }
+}
+
+void BM_Potentials3000(benchmark::State& state) {
+  auto& ws = bigData(1.0f);
+  ws.NumCases = 3000;
+  std::vector<double> p;
+  for (auto _ : state) {
+    volmar::subtractivePotentials(ws, 16.0, p, static_cast<int>(state.range(0)));
+    benchmark::DoNotOptimize(p.data());
+  }
+  ws.NumCases = 30000;
+}
+
 }  // namespace
 
+BENCHMARK(BM_StraightLoop3000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_Potentials3000)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_Potentials)
     ->Args({1000, 500, 1})
     ->Args({1000, 500, 0})
