@@ -185,9 +185,11 @@ __attribute__((target("avx2,fma"))) void tileFma(const DoubleRows& rows, double 
   }
 }
 
+std::atomic<bool> genericOnly{false};
+
 bool haveFma() {
   static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  return yes;
+  return yes && !genericOnly.load(std::memory_order_relaxed);
 }
 
 double pairDistance(const DoubleRows& rows, int i, int j) {
@@ -197,6 +199,8 @@ double pairDistance(const DoubleRows& rows, int i, int j) {
 }
 
 }  // namespace
+
+void usePortablePotentialKernel(bool portable) { genericOnly.store(portable); }
 
 void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double>& potentials,
                            int threads) {

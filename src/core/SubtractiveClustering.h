@@ -32,6 +32,10 @@ void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double
 // above (the same value the potentials use).
 double clusterDistance(const Workspace& ws, int i, int j);
 
+// Makes the routines above use the portable kernel (true) even where the
+// vector kernel could run, so that the two can be compared.
+void usePortablePotentialKernel(bool portable);
+
 // P(i) := P(i) - pstar * exp(-beta * d(i, m)) for every case.
 void reducePotentials(const Workspace& ws, std::vector<double>& potentials, int m, double pstar,
                       double beta);
