@@ -32,7 +32,7 @@ void BM_Potentials(benchmark::State& state) {
   std::vector<double> p;
   const int threads = static_cast<int>(state.range(2));
   for (auto _ : state) {
-    volmar::subtractivePotentials(ws, 4.0 / (r * r), p, threads);
+    volmar::subtractivePotentials(volmar::ClusterRows(ws), 4.0 / (r * r), p, threads);
     benchmark::DoNotOptimize(p.data());
   }
 }
@@ -65,7 +65,7 @@ void BM_Potentials3000(benchmark::State& state) {
   ws.NumCases = 3000;
   std::vector<double> p;
   for (auto _ : state) {
-    volmar::subtractivePotentials(ws, 16.0, p, static_cast<int>(state.range(0)));
+    volmar::subtractivePotentials(volmar::ClusterRows(ws), 16.0, p, static_cast<int>(state.range(0)));
     benchmark::DoNotOptimize(p.data());
   }
   ws.NumCases = 30000;

@@ -36,8 +36,9 @@ void SubtClus(Context& ctx, int K) {
   const double alpha = static_cast<double>(4.0L / (r * r));
   const double beta = 1.5 * alpha;
 
+  const ClusterRows rows(ws);
   std::vector<double> potential;
-  subtractivePotentials(ws, alpha, potential);
+  subtractivePotentials(rows, alpha, potential);
   for (int k = 1; k <= K; ++k) {
     double best = -1e13;
     int m = 1;
@@ -54,7 +55,7 @@ void SubtClus(Context& ctx, int K) {
     sh.appendLine("(Next) highest potential is " + formatPicture(pstar, "###########0.0##"));
     sh.selectLastLine();
     sh.appendLine("data point # " + formatPicture(m, "#####0"));
-    reducePotentials(ws, potential, m, pstar, beta);
+    reducePotentials(rows, potential, m, pstar, beta);
   }
   sh.setBusyCursor(false);
   sh.beep();

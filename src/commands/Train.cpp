@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "commands/ClassifyingCommands.h"
 #include "commands/SubtClus.h"
 #include "core/Distances.h"
 #include "core/FitMeasures.h"
@@ -13,8 +14,6 @@
 namespace volmar {
 
 namespace {
-
-std::string sumText(double sum) { return "sum(dist^2) = " + formatPicture(sum, "######.000"); }
 
 void copyRows(Mat<float, MaxPrototypes, MaxVars, VarStride>& to,
               const Mat<float, MaxPrototypes, MaxVars, VarStride>& from, int n, int vars) {
@@ -28,8 +27,7 @@ void copyRows(Mat<float, MaxPrototypes, MaxVars, VarStride>& to,
 // Everything the run needs, checked before anything is changed; an error
 // names what is wrong so that the user can mend it.
 void checkRunnable(const Workspace& ws, bool prototypesAsTheyAre) {
-  if (ws.NumCases < 1 || ws.NumVars < 1)
-    throw CommandError("No data have been read: open a data file first.");
+  requireData(ws);
   if (ws.LowerLimit < 1 || ws.UpperLimit > MaxPrototypes || ws.LowerLimit > ws.UpperLimit ||
       ws.NumEpochs < 1 || ws.NumReplications < 1 || ws.NumReplications > MaxReplications)
     throw CommandError("The training parameters are not set: use Parameterize first.");
@@ -43,13 +41,7 @@ void checkRunnable(const Workspace& ws, bool prototypesAsTheyAre) {
   if (DataRangeSum(ws) == 0)
     throw CommandError(std::string("Every variable is constant in these data:") + LineBreak +
                        "there is nothing to segment.");
-  if (ws.DistanceKind != DistTanimoto &&
-      !DistancesInRange(ws, prototypesAsTheyAre ? ws.UpperLimit : 0)) {
-    throw CommandError("The squared distances of these data can reach " +
-                       formatGeneral(SquaredDistanceBound(ws, prototypesAsTheyAre ? ws.UpperLimit : 0)) +
-                       "," + LineBreak + "more than the training can rank (1E10)." + LineBreak +
-                       "Rescale the data (for example divide them by a constant) and open them again.");
-  }
+  requireRankableDistances(ws, prototypesAsTheyAre ? ws.UpperLimit : 0, "training");
 }
 
 class TrainingRun {
@@ -100,7 +92,7 @@ class TrainingRun {
     if (n == 1) {
       for (int v = 1; v <= ws_.NumVars; ++v) ws_.Prototypes(1, v) = ColumnMean(ws_, v);
       ws_.SumDist[1] = SumOfMinDistances(ws_);
-      sh_.appendLine(sumText(ws_.SumDist[1]));
+      sh_.appendLine(sumOfDistancesText(ws_.SumDist[1]));
       chartResult(1);
       chartWssi(1);
       return;
@@ -119,7 +111,7 @@ class TrainingRun {
     if (ws_.UseSubtClus) {
       SubtClus(ctx_, n);
       ws_.SumDist[n] = SumOfMinDistances(ws_);
-      sh_.appendLine(sumText(ws_.SumDist[n]));
+      sh_.appendLine(sumOfDistancesText(ws_.SumDist[n]));
       copyRows(ws_.BestStart, ws_.Prototypes, n, ws_.NumVars);
       seeded = true;
     }
@@ -129,7 +121,7 @@ class TrainingRun {
       // The first trial is always taken, however large its sum.
       if (d < ws_.SumDist[n] || !seeded) {
         ws_.SumDist[n] = d;
-        sh_.appendLine("trial #" + std::to_string(trial) + ": " + sumText(ws_.SumDist[n]));
+        sh_.appendLine("trial #" + std::to_string(trial) + ": " + sumOfDistancesText(ws_.SumDist[n]));
         copyRows(ws_.BestStart, ws_.Prototypes, n, ws_.NumVars);
         seeded = true;
       }
@@ -148,7 +140,7 @@ class TrainingRun {
       if (ws_.NeighborUpdate) sh_.setStatus("Refresh adjacency matrix...");
       PresentCases(ws_, st, ws_.NumCases);
       ws_.SumDist[n] = SumOfMinDistances(ws_);
-      sh_.appendLine("epoch #: " + std::to_string(e) + " | " + sumText(ws_.SumDist[n]));
+      sh_.appendLine("epoch #: " + std::to_string(e) + " | " + sumOfDistancesText(ws_.SumDist[n]));
       sh_.selectLastLine();
       sh_.repaintList();
       if (ws_.NeighborUpdate) project();
@@ -161,8 +153,7 @@ class TrainingRun {
     CountClassSizes(ws_, r);
     sh_.appendLine("   Size of classes:");
     for (int k = 1; k <= n; ++k) {
-      sh_.appendLine("class #" + std::to_string(k) + ": " +
-                     formatPicture(ClassShare(ws_.ClassSize[k], ws_.NumCases), "##0.00") + "%");
+      sh_.appendLine(classShareLine(ws_, k));
       sh_.selectLastLine();
     }
   }
@@ -216,21 +207,23 @@ class TrainingRun {
     }
   }
 
+  void noDimensionality(const std::string& why) {
+    sh_.message("The statistical dimensionality cannot be determined:" + std::string(LineBreak) + why);
+  }
+
   void dimensionality(int upper) {
     sh_.appendLine(" ");
     sh_.message("Determine statistical dimensionality...");
     for (int n = 1; n <= upper; ++n) {
       if (!(ws_.SumDist[n] > 0)) {
-        sh_.message("The statistical dimensionality cannot be determined:" + std::string(LineBreak) +
-                    "with " + std::to_string(n) + " prototype(s) the sum of distances is 0.");
+        noDimensionality("with " + std::to_string(n) + " prototype(s) the sum of distances is 0.");
         return;
       }
     }
     const auto fit = FitDimensionality(ws_, upper);
     const auto dim = fit ? StatisticalDimensionality(*fit) : std::nullopt;
     if (!dim) {
-      sh_.message("The statistical dimensionality cannot be determined:" + std::string(LineBreak) +
-                  "the sums of distances do not fall with the number of prototypes.");
+      noDimensionality("the sums of distances do not fall with the number of prototypes.");
       return;
     }
     sh_.appendLine("statistical dimensionality is " + formatPicture(*dim, "##0.00"));

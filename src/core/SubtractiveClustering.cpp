@@ -14,26 +14,6 @@ namespace volmar {
 namespace {
 
 
-// Rows 1..n of DataMatrix as doubles, columns padded with zeros to a
-// multiple of four, each row 32-byte aligned.
-struct DoubleRows {
-  DoubleRows(const Workspace& ws) : n(ws.NumCases), stride((ws.NumVars + 3) / 4 * 4) {
-    const std::size_t count = static_cast<std::size_t>(n) * static_cast<std::size_t>(stride);
-    data.reset(static_cast<double*>(std::aligned_alloc(64, std::max<std::size_t>(64, (count * sizeof(double) + 63) / 64 * 64))));
-    for (int i = 0; i < n; ++i) {
-      const float* src = ws.DataMatrix.row(i + 1);
-      double* dst = row(i);
-      for (int v = 0; v < stride; ++v) dst[v] = v < ws.NumVars ? static_cast<double>(src[v]) : 0.0;
-    }
-  }
-  double* row(int i) const { return data.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride); }
-  struct Free {
-    void operator()(double* p) const { std::free(p); }
-  };
-  int n, stride;
-  std::unique_ptr<double, Free> data;
-};
-
 // Squared distance of two padded rows, `quads` groups of four doubles.
 // Lane l (0..3) accumulates the variables l, l + 4, l + 8, ... and each term
 // is added with a single rounding: acc := round(acc + diff * diff), the
@@ -105,9 +85,9 @@ __attribute__((target("avx2,fma"))) double termOf1(double alpha, double d) {
 // One pass of a tile pair: terms of cases i in [i0, i1) with j in [j0, j1).
 // rowAcc[i - i0] and colAcc[j - j0] collect the terms in loop order (for the
 // diagonal tile both are the same array and only pairs i < j are taken).
-void tileGeneric(const DoubleRows& rows, double alpha, int i0, int i1, int j0, int j1, bool diagonal,
+void tileGeneric(const ClusterRows& rows, double alpha, int i0, int i1, int j0, int j1, bool diagonal,
                  double* rowAcc, double* colAcc) {
-  const int quads = rows.stride / 4;
+  const int quads = rows.stride() / 4;
   for (int i = i0; i < i1; ++i) {
     const double* a = rows.row(i);
     double rowSum = diagonal ? rowAcc[i - i0] + 1.0 : 0.0;  // 1: the case itself
@@ -126,10 +106,10 @@ void tileGeneric(const DoubleRows& rows, double alpha, int i0, int i1, int j0, i
 // case i of the tile passes over them; rowAcc still receives its terms in
 // increasing j and colAcc in increasing i. The diagonal tile, a small share
 // of the work, goes through tileGeneric's loop with this distance.
-__attribute__((target("avx2,fma"))) void tileFma(const DoubleRows& rows, double alpha, int i0, int i1,
+__attribute__((target("avx2,fma"))) void tileFma(const ClusterRows& rows, double alpha, int i0, int i1,
                                                  int j0, int j1, bool diagonal, double* rowAcc,
                                                  double* colAcc) {
-  const int quads = rows.stride / 4;
+  const int quads = rows.stride() / 4;
   if (diagonal) {
     for (int i = i0; i < i1; ++i) {
       const double* a = rows.row(i);
@@ -192,8 +172,8 @@ bool haveFma() {
   return yes && !genericOnly.load(std::memory_order_relaxed);
 }
 
-double pairDistance(const DoubleRows& rows, int i, int j) {
-  const int quads = rows.stride / 4;
+double pairDistance(const ClusterRows& rows, int i, int j) {
+  const int quads = rows.stride() / 4;
   return haveFma() ? distanceFma(rows.row(i), rows.row(j), quads)
                    : distanceGeneric(rows.row(i), rows.row(j), quads);
 }
@@ -202,12 +182,23 @@ double pairDistance(const DoubleRows& rows, int i, int j) {
 
 void usePortablePotentialKernel(bool portable) { genericOnly.store(portable); }
 
-void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double>& potentials,
+ClusterRows::ClusterRows(const Workspace& ws)
+    : n_(std::max(ws.NumCases, 0)), stride_((ws.NumVars + 3) / 4 * 4) {
+  const std::size_t count = static_cast<std::size_t>(n_) * static_cast<std::size_t>(stride_);
+  const std::size_t bytes = std::max<std::size_t>(64, (count * sizeof(double) + 63) / 64 * 64);
+  data_.reset(static_cast<double*>(std::aligned_alloc(64, bytes)));
+  for (int i = 0; i < n_; ++i) {
+    const float* src = ws.DataMatrix.row(i + 1);
+    double* dst = data_.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride_);
+    for (int v = 0; v < stride_; ++v) dst[v] = v < ws.NumVars ? static_cast<double>(src[v]) : 0.0;
+  }
+}
+
+void subtractivePotentials(const ClusterRows& rows, double alpha, std::vector<double>& potentials,
                            int threads) {
-  const int n = ws.NumCases;
-  potentials.assign(static_cast<std::size_t>(std::max(n, 0)), 0.0);
-  if (n <= 0) return;
-  const DoubleRows rows(ws);
+  const int n = rows.cases();
+  potentials.assign(static_cast<std::size_t>(n), 0.0);
+  if (n == 0) return;
   const int tiles = (n + PotentialTile - 1) / PotentialTile;
   // partial[i * tiles + t]: the terms of case i with the cases of tile t.
   std::vector<double> partial(static_cast<std::size_t>(n) * static_cast<std::size_t>(tiles), 0.0);
@@ -258,22 +249,11 @@ void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double
   }
 }
 
-double clusterDistance(const Workspace& ws, int i, int j) {
-  // Small and rare: build the two rows on the spot.
-  alignas(32) double a[VarStride];
-  alignas(32) double b[VarStride];
-  const int stride = (ws.NumVars + 3) / 4 * 4;
-  for (int v = 0; v < stride; ++v) {
-    a[v] = v < ws.NumVars ? static_cast<double>(ws.DataMatrix(i, v + 1)) : 0.0;
-    b[v] = v < ws.NumVars ? static_cast<double>(ws.DataMatrix(j, v + 1)) : 0.0;
-  }
-  return haveFma() ? distanceFma(a, b, stride / 4) : distanceGeneric(a, b, stride / 4);
-}
+double clusterDistance(const ClusterRows& rows, int i, int j) { return pairDistance(rows, i - 1, j - 1); }
 
-void reducePotentials(const Workspace& ws, std::vector<double>& potentials, int m, double pstar,
+void reducePotentials(const ClusterRows& rows, std::vector<double>& potentials, int m, double pstar,
                       double beta) {
-  const DoubleRows rows(ws);
-  for (int i = 0; i < rows.n; ++i)
+  for (int i = 0; i < rows.cases(); ++i)
     potentials[static_cast<std::size_t>(i)] -= pstar * std::exp(-beta * pairDistance(rows, i, m - 1));
 }
 

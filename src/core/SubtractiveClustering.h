@@ -1,13 +1,37 @@
 #pragma once
 
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "core/Workspace.h"
 
 namespace volmar {
 
-// Density potentials of subtractive clustering over rows 1..NumCases of
-// DataMatrix: P(i) = sum over all cases j (j = i included, adding 1) of
+// Rows 1..NumCases of DataMatrix as doubles, columns padded with zeros to a
+// multiple of four and every row 32-byte aligned: the form the kernels
+// below read. Made once per clustering and kept for all its passes.
+class ClusterRows {
+ public:
+  explicit ClusterRows(const Workspace& ws);
+
+  int cases() const { return n_; }
+  int stride() const { return stride_; }
+  // Case i + 1 (0-based).
+  const double* row(int i) const {
+    return data_.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride_);
+  }
+
+ private:
+  struct Free {
+    void operator()(double* p) const { std::free(p); }
+  };
+  int n_, stride_;
+  std::unique_ptr<double, Free> data_;
+};
+
+// Density potentials of subtractive clustering over the cases (rows 1..NumCases of
+// DataMatrix): P(i) = sum over all cases j (j = i included, adding 1) of
 // exp(-alpha * d(i, j)), d the squared Euclidean distance over variables
 // 1..NumVars accumulated in 64 bits. potentials[i - 1] receives P(i).
 //
@@ -25,19 +49,19 @@ namespace volmar {
 // last place, so potentials may differ in their last bits between such
 // processors, never between runs or thread counts on one machine.
 // threads = 0 takes one per core.
-void subtractivePotentials(const Workspace& ws, double alpha, std::vector<double>& potentials,
+void subtractivePotentials(const ClusterRows& rows, double alpha, std::vector<double>& potentials,
                            int threads = 0);
 
 // The squared Euclidean distance of cases i and j in the order described
 // above (the same value the potentials use).
-double clusterDistance(const Workspace& ws, int i, int j);
+double clusterDistance(const ClusterRows& rows, int i, int j);
 
 // Makes the routines above use the portable kernel (true) even where the
 // vector kernel could run, so that the two can be compared.
 void usePortablePotentialKernel(bool portable);
 
 // P(i) := P(i) - pstar * exp(-beta * d(i, m)) for every case.
-void reducePotentials(const Workspace& ws, std::vector<double>& potentials, int m, double pstar,
+void reducePotentials(const ClusterRows& rows, std::vector<double>& potentials, int m, double pstar,
                       double beta);
 
 // Exponent beyond which exp(-x) is exactly 0 in double precision: the terms
