@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 #include "EngineFixtures.h"
 #include "core/Distances.h"
@@ -48,16 +49,34 @@ TEST(PrototypeDistance, IsSquaredEuclideanWhateverTheDistanceKind) {
   EXPECT_EQ(PrototypeDistance(*ws, 2, 1), 25.0);
 }
 
-TEST(FindNearest, ExactTieGoesToTheLowerNumber) {
-  auto ws = MakeWorkspace();
-  ws->NumPrototypes = 4;
-  ws->Dist[1] = 3;
-  ws->Dist[2] = 2;
-  ws->Dist[3] = 7;
-  ws->Dist[4] = 2;
-  int k = 0;
-  FindNearest(*ws, k);
-  EXPECT_EQ(k, 2);
+TEST(FindNearest, TiesAndRoundingOfTheBoundKeepTheLowerNumber) {
+  const double up = 1.0 - std::ldexp(1.0, -30);    // rounds up to the float 1
+  const double down = 1.0 + std::ldexp(1.0, -30);  // rounds down to the float 1
+  struct Case {
+    std::vector<double> dist;
+    int winner;
+  } cases[] = {
+      {{3, 2, 7, 2}, 2},
+      // Exact ties whose distance rounds up to the bound: still the lowest.
+      {{up, up, up}, 1},
+      // A later, slightly larger entry below the rounded-up bound loses.
+      {{up, 1.0 - std::ldexp(1.0, -40)}, 1},
+      // A later, smaller entry below the rounded-up bound wins.
+      {{1.0 - std::ldexp(1.0, -40), up}, 2},
+      // A smaller entry within the rounding step of a rounded-down bound
+      // does not replace.
+      {{down, 1.0 + std::ldexp(1.0, -31)}, 1},
+      {{down, 1.0}, 1},
+      {{down, up}, 2},
+  };
+  for (const Case& c : cases) {
+    auto ws = MakeWorkspace();
+    ws->NumPrototypes = static_cast<int>(c.dist.size());
+    for (int j = 1; j <= ws->NumPrototypes; ++j) ws->Dist[j] = c.dist[j - 1];
+    int k = 0;
+    FindNearest(*ws, k);
+    EXPECT_EQ(k, c.winner) << ::testing::PrintToString(c.dist);
+  }
 }
 
 TEST(FindNearest, EntriesAtTheLimitAreNeverChosenAndTheVariableIsKept) {
@@ -72,22 +91,6 @@ TEST(FindNearest, EntriesAtTheLimitAreNeverChosenAndTheVariableIsKept) {
   ws->Dist[3] = 9.9e9;
   FindNearest(*ws, k);
   EXPECT_EQ(k, 3);
-}
-
-TEST(FindNearest, BoundIsRoundedToThirtyTwoBits) {
-  auto ws = MakeWorkspace();
-  ws->NumPrototypes = 2;
-  // 1 + 2^-30 rounds down to the float 1: the smaller 1 + 2^-31 is not below.
-  ws->Dist[1] = 1.0 + std::ldexp(1.0, -30);
-  ws->Dist[2] = 1.0 + std::ldexp(1.0, -31);
-  int k = 0;
-  FindNearest(*ws, k);
-  EXPECT_EQ(k, 1);
-  // 1 - 2^-30 rounds up to the float 1: the larger 1 - 2^-40 is below it.
-  ws->Dist[1] = 1.0 - std::ldexp(1.0, -30);
-  ws->Dist[2] = 1.0 - std::ldexp(1.0, -40);
-  FindNearest(*ws, k);
-  EXPECT_EQ(k, 2);
 }
 
 TEST(SumToFloat, RoundsTheExactSumOnce) {
