@@ -24,6 +24,7 @@
 #include "ui/Unit2.h"
 #include "ui/Unit5.h"
 #include "ui/Main.h"
+#include "ui/MenuTable.h"
 
 using namespace volmar;
 using volmar::test::ScriptedPrompter;
@@ -413,4 +414,36 @@ TEST_F(MainWindow, ShowAdjacencyGraphOpensTheViewOnceEnabled) {
   win->action(M::Adjacencygraph1)->trigger();
   EXPECT_TRUE(win->graphView()->isVisible());
   EXPECT_EQ(win->graphView()->windowTitle(), "Connection (un)learning - Sammon projection in 2 dims");
+}
+
+TEST_F(MainWindow, EveryMenuItemAnswersWhenChosen) {
+  // Each command item, enabled with its menus, is chosen once with every
+  // question answered No or Cancel; it must show something: a message, a
+  // question, a dialog, a line, a status text or a window.
+  auto visibleWindows = [] {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) n += w->isVisible();
+    return n;
+  };
+  for (const MenuEntry& e : menuTable()) {
+    if (e.submenu) continue;
+    SCOPED_TRACE(e.caption);
+    for (MenuItem i = e.item; i != M::Count_; i = menuEntry(i).parent) win->action(i)->setEnabled(true);
+    ask.answers.assign(4, Answer::No);
+    ask.openFiles.assign(2, "");
+    ask.saveFiles.assign(2, "");
+    const auto shown = [&] {
+      return ask.messages.size() + ask.questions.size() + ask.openDialogsShown.size() +
+             ask.saveDialogsShown.size() + ask.helpTopics.size() + static_cast<std::size_t>(ask.aboutBoxes) +
+             static_cast<std::size_t>(ask.dataDialogsShown + ask.paramDialogsShown);
+    };
+    const std::size_t before = shown();
+    const int lines = win->ListBox1->count();
+    const QString status = win->Panel3->status();
+    const int windows = visibleWindows();
+    win->action(e.item)->trigger();
+    const bool answered = shown() > before || win->ListBox1->count() != lines ||
+                          win->Panel3->status() != status || visibleWindows() != windows;
+    EXPECT_TRUE(answered) << "choosing it does nothing";
+  }
 }
