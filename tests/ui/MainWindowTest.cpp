@@ -447,3 +447,29 @@ TEST_F(MainWindow, EveryMenuItemAnswersWhenChosen) {
     EXPECT_TRUE(answered) << "choosing it does nothing";
   }
 }
+
+TEST_F(MainWindow, BarLabelsStayInsideThePlotAndApartUpToThirtyBars) {
+  win->show();
+  MainChart& chart = *win->Chart1;
+  for (int n : {4, 10, 30}) {
+    SCOPED_TRACE(n);
+    chart.clearSeries(Series::Bars);
+    chart.clearSeries(Series::Line);
+    for (int i = 0; i < n; ++i) {
+      chart.addPoint(Series::Bars, 1602126.4 - 37311.25 * i, QString::number(i + 1));
+      chart.addPoint(Series::Line, 0.5, QString::number(i + 1));
+    }
+    QApplication::processEvents();
+    if (const char* shots = std::getenv("VOLMAR_SCREENSHOTS"))
+      win->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/bars-%1.png").arg(n));
+    const QRectF plot = chart.plotArea().adjusted(-1, -1, 1, 1);
+    for (int i = 0; i < n; ++i) {
+      const QRectF r = chart.barLabelRect(i);
+      EXPECT_TRUE(plot.contains(r)) << i << ": " << chart.barLabelText(i).toStdString();
+      // Neighbours may share an edge, not more.
+      EXPECT_TRUE(i == 0 || !r.adjusted(0.5, 0.5, -0.5, -0.5).intersects(chart.barLabelRect(i - 1))) << i;
+      EXPECT_EQ(chart.barToolTip(i), QString::number(i + 1) + ": " + QString::number(1602126.4 - 37311.25 * i, 'g', 15));
+    }
+    EXPECT_TRUE(n != 4 || chart.barLabelText(0) == "1602126.4") << chart.barLabelText(0).toStdString();
+  }
+}
