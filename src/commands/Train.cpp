@@ -199,6 +199,7 @@ class TrainingRun {
     sh_.setStatus("Done.");
     if (ws_.NumReplications > 1) sh_.enableMenu(MenuItem::Compareoverreplications1, true);
     sh_.enableMenu(MenuItem::Similarityofprototypes1, true);
+    sh_.enableMenu(MenuItem::Refineprototypes1, true);
     if (ws_.KBlocks || ws_.KSamples)
       sh_.enableMenu(MenuItem::BlockssamplesxPrototypescontingencytable1, true);
     if (ws_.KBlocks) {

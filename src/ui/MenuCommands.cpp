@@ -3,6 +3,7 @@
 #include "commands/Commands.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
+#include "commands/Refine.h"
 #include "commands/SaveFiles.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
@@ -32,6 +33,8 @@ Command commandOf(MenuItem item) {
       return run1Click;
     case M::Recall:
       return recallClick;
+    case M::Refineprototypes1:
+      return refineprototypes1Click;
     case M::Adjacencygraph1:
       return adjacencygraph1Click;
     default:

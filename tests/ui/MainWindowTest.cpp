@@ -176,7 +176,7 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
                          "&Compare over replications", "&Similarity of prototypes",
                          "Trim &adjacency graph", "Rest&ore adjacency graph",
                          "&Blocks(samples)xPrototypes contingency table",
-                         "C&rosstabulate blocks pairwise"}));
+                         "C&rosstabulate blocks pairwise", "Refine prototypes (batch k-means)"}));
   EXPECT_EQ(captions(win->submenu(M::Initialize1)),
             (QStringList{"Read prototypes from &file", "&Subtractive clustering"}));
   EXPECT_EQ(captions(win->submenu(M::Similarityofprototypes1)),
