@@ -78,6 +78,7 @@ void StringGrid::setHint(const QString& hint) {
 
 void StringGrid::updateGeometries() {
   QTableWidget::updateGeometries();
+  if (!corner_) return;  // still being constructed
   // The corner lies where the two headers meet.
   const int left = frameWidth();
   const int top = frameWidth();

@@ -32,7 +32,7 @@ class StringGrid : public QTableWidget {
   void updateGeometries() override;
 
  private:
-  QLabel* corner_;
+  QLabel* corner_ = nullptr;
   int defaultColWidth_ = 64;
 };
 
