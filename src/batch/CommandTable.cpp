@@ -184,10 +184,10 @@ bool bubbles(Session& s, const ScriptLine& l) {
     a.questions = Answer::Yes;
     a.questionsReason = "replace=yes";
   }
-  if (!saveBubbleChartBitmap(sh, *chart)) return s.fail(l, "the chart bitmap was not written");
+  if (saveBubbleChartBitmap(sh, *chart)) return true;
   if (sh.questionDeclined())
     return s.fail(l, l.answer("bmp") + " exists and was not replaced; add replace=yes to overwrite it");
-  return true;
+  return s.fail(l, "the chart bitmap was not written");
 #else
   return s.fail(l, "bmp= needs the desktop program's libraries, which this build of volmar-batch lacks");
 #endif
