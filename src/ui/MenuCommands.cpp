@@ -1,6 +1,9 @@
 #include "ui/MenuCommands.h"
 
+#include "commands/BlockTables.h"
+#include "commands/BubbleMap.h"
 #include "commands/Commands.h"
+#include "commands/PrototypesTable.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
 #include "commands/Refine.h"
@@ -37,6 +40,20 @@ Command commandOf(MenuItem item) {
       return refineprototypes1Click;
     case M::Adjacencygraph1:
       return adjacencygraph1Click;
+    case M::BlockssamplesxPrototypescontingencytable1:
+      return blockssamplesxPrototypescontingencytable1Click;
+    case M::BlockssamplesxPrototypestable1:
+      return blockssamplesxPrototypestable1Click;
+    case M::absfrequencies1:
+      return absfrequencies1Click;
+    case M::standardizeddeviations1:
+      return standardizeddeviations1Click;
+    case M::Frequencyofprototypesforpairofblocks1:
+      return frequencyofprototypesforpairofblocks1Click;
+    case M::Adjgraphforselectedblockssamples1:
+      return adjgraphforselectedblockssamples1Click;
+    case M::Prototypes1:
+      return prototypes1Click;
     default:
       return nullptr;
   }

@@ -1,4 +1,5 @@
 #include "ui/QtPrompter.h"
+#include "ui/Unit4.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -155,5 +156,10 @@ void QtPrompter::aboutBox(QWidget* parent) {
 }
 
 void QtPrompter::openHelp(QWidget* parent, int topic) { help_.showTopic(parent, topic); }
+
+void QtPrompter::prototypesTable(QWidget* parent, const GridCells& cells) {
+  TPrTable table(cells, parent);
+  table.exec();
+}
 
 }  // namespace volmar

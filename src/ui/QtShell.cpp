@@ -11,7 +11,10 @@
 #include "ui/MainChart.h"
 #include "ui/Prompter.h"
 #include "ui/StatusLine.h"
+#include "ui/Unit10.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/Unit8.h"
 
 namespace volmar {
 
@@ -158,5 +161,12 @@ void QtShell::setBusyCursor(bool busy) {
 void QtShell::beep() { QApplication::beep(); }
 
 void QtShell::openHelp(int topic) { prompter_.openHelp(c_.window, topic); }
+
+// The analysis windows belong to the main window (so that they go with it)
+// but stand on their own, and free themselves when closed.
+void QtShell::showBlocksTable(const GridCells& cells) { (new TBSPrTable(cells, c_.window))->show(); }
+void QtShell::showPairTable(const GridCells& cells) { (new TForm8(cells, c_.window))->show(); }
+void QtShell::showBubbleChart(const BubbleChart& chart) { (new TForm10(*this, chart, c_.window))->show(); }
+void QtShell::showPrototypesTable(const GridCells& cells) { prompter_.prototypesTable(c_.window, cells); }
 
 }  // namespace volmar

@@ -73,6 +73,10 @@ class QtShell : public Shell {
   void setBusyCursor(bool busy) override;
   void beep() override;
   void openHelp(int topic) override;
+  void showBlocksTable(const GridCells& cells) override;
+  void showPairTable(const GridCells& cells) override;
+  void showBubbleChart(const BubbleChart& chart) override;
+  void showPrototypesTable(const GridCells& cells) override;
 
   Prompter& prompter() { return prompter_; }
   TForm5* graphView() const { return graph_.get(); }

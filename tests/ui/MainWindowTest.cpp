@@ -435,7 +435,8 @@ TEST_F(MainWindow, EveryMenuItemAnswersWhenChosen) {
     const auto shown = [&] {
       return ask.messages.size() + ask.questions.size() + ask.openDialogsShown.size() +
              ask.saveDialogsShown.size() + ask.helpTopics.size() + static_cast<std::size_t>(ask.aboutBoxes) +
-             static_cast<std::size_t>(ask.dataDialogsShown + ask.paramDialogsShown);
+             static_cast<std::size_t>(ask.dataDialogsShown + ask.paramDialogsShown) +
+             ask.prototypesTables.size();
     };
     const std::size_t before = shown();
     const int lines = win->ListBox1->count();
