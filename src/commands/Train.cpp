@@ -41,7 +41,7 @@ void checkRunnable(const Workspace& ws, bool prototypesAsTheyAre) {
   if (DataRangeSum(ws) == 0)
     throw CommandError(std::string("Every variable is constant in these data:") + LineBreak +
                        "there is nothing to segment.");
-  requireRankableDistances(ws, prototypesAsTheyAre ? ws.UpperLimit : 0, "training");
+  requireTrainableDistances(ws, prototypesAsTheyAre ? ws.UpperLimit : 0);
 }
 
 class TrainingRun {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -86,6 +88,9 @@ class QtShell : public Shell {
   Controls c_;
   Prompter& prompter_;
   std::unique_ptr<TForm5> graph_;
+  // Where the graph view stood when the user last had it open in this
+  // session; empty until then.
+  QRect graphPlace_;
   bool busy_ = false;
   long repaintPoints_ = 0;
 };
