@@ -22,7 +22,7 @@ void requirePrototypes(const Workspace& ws) {
 void requireCountable(const Workspace& ws) {
   requirePrototypes(ws);
   requireData(ws);
-  requireRankableDistances(ws, ws.NumPrototypes, "winner search");
+  requireRecallableDistances(ws);
 }
 
 PrototypeMatrix<double> prototypeDistances(const Workspace& ws) {
