@@ -11,6 +11,7 @@
 #include "commands/BlockTables.h"
 #include "commands/BubbleMap.h"
 #include "commands/Commands.h"
+#include "commands/Compare.h"
 #include "commands/DataMatrixDialog.h"
 #include "commands/ParamDialog.h"
 #include "commands/PrototypesTable.h"
@@ -18,8 +19,10 @@
 #include "commands/Recall.h"
 #include "commands/Refine.h"
 #include "commands/SaveFiles.h"
+#include "commands/Similarity.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
+#include "commands/TrimGraph.h"
 #include "core/NumberFormat.h"
 
 namespace volmar::batch {
@@ -205,6 +208,37 @@ std::optional<std::string> checkBubbles(const ScriptLine& l) {
   return std::nullopt;
 }
 
+// Analysis > Compare over replications: FILE answers the save dialog for
+// the error-hits file; without it the dialog is cancelled and only the
+// analysis runs. An existing file is replaced only with replace=yes.
+bool compare(Session& s, const ScriptLine& l) {
+  auto& a = s.shell().answers();
+  if (!l.arguments.empty()) a.saveFiles.push_back(l.arguments[0]);
+  if (l.answer("replace") == "yes") {
+    a.questions = Answer::Yes;
+    a.questionsReason = "replace=yes";
+  }
+  if (!s.run(compareoverreplications1Click)) return false;
+  if (s.shell().questionDeclined())
+    return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  return true;
+}
+
+std::optional<std::string> checkCompare(const ScriptLine& l) {
+  if (l.has("replace") && l.arguments.empty()) return "replace= needs a FILE to replace";
+  return std::nullopt;
+}
+
+// Caption of the input box in which trimming asks its cutoff.
+constexpr const char* CutoffCaption = "Input a minimum cutoff value...";
+
+// Analysis > Trim adjacency graph: CUTOFF is typed into the input box;
+// without it the box is cancelled (its default "0", which changes nothing).
+bool trim(Session& s, const ScriptLine& l) {
+  s.shell().presetInput(CutoffCaption, l.arguments.empty() ? std::nullopt : std::optional(l.arguments[0]));
+  return s.run(trimadjacencygraph1Click);
+}
+
 using K = ValueKind;
 
 const std::vector<CommandSpec>& table() {
@@ -234,6 +268,18 @@ const std::vector<CommandSpec>& table() {
        "File > Save > Info over replications", save<infooverreplications1Click>},
       {"save blocks", {"FILE"}, ReplaceKey, MenuItem::BlocksSamplesxPrototypestable2, MenuItem::SaveAs1,
        "File > Save > Blocks (Samples) x Prototypes table", save<blocksSamplesxPrototypestable2Click>},
+      {"compare", {"[FILE]"}, ReplaceKey, MenuItem::Compareoverreplications1, MenuItem::Count_,
+       "Analysis > Compare over replications", compare, checkCompare},
+      {"similarity neighborhood", {}, {}, MenuItem::statNeighborhood1, MenuItem::Similarityofprototypes1,
+       "Analysis > Similarity of prototypes > stat. Neighborhood", menu<statNeighborhood1Click>},
+      {"similarity distance", {}, {}, MenuItem::squEuclDist1, MenuItem::Similarityofprototypes1,
+       "Analysis > Similarity of prototypes > - squ.Eucl. Dist.", menu<squEuclDist1Click>},
+      {"similarity ratio", {}, {}, MenuItem::statNbhdsquEucD1, MenuItem::Similarityofprototypes1,
+       "Analysis > Similarity of prototypes > statNbhd / squEucD", menu<statNbhdsquEucD1Click>},
+      {"trim", {"[CUTOFF]"}, {}, MenuItem::Trimadjacencygraph1, MenuItem::Count_,
+       "Analysis > Trim adjacency graph", trim},
+      {"restore", {}, {}, MenuItem::Restoreadjacencygraph1, MenuItem::Count_,
+       "Analysis > Restore adjacency graph", menu<restoreadjacencygraph1Click>},
       {"show chart", {}, {}, MenuItem::Count_, MenuItem::Count_, "", showChart},
       {"show prototypes", {}, {}, MenuItem::Prototypes1, MenuItem::Count_, "Show > Prototypes Table", showPrototypes},
       {"show graph", {}, {}, MenuItem::Adjacencygraph1, MenuItem::Count_, "Show > Adjacency Graph", showGraph},
@@ -284,6 +330,14 @@ const char* enabledBy(MenuItem item) {
       return "the contingency table has been counted ('contingency')";
     case MenuItem::Frequencyofprototypesforpairofblocks1:
       return "a pair of blocks has been cross-tabulated ('crosstab')";
+    case MenuItem::Compareoverreplications1:
+      return "a training run with reps=2 or more has ended";
+    case MenuItem::Similarityofprototypes1:
+      return "a training run has ended ('train')";
+    case MenuItem::Trimadjacencygraph1:
+      return "the statistical neighborhood has been listed ('similarity neighborhood')";
+    case MenuItem::Restoreadjacencygraph1:
+      return "the graph has been trimmed with a cutoff above 0 ('trim CUTOFF')";
     default:
       return "an earlier command enables it";
   }

@@ -4,6 +4,9 @@
 #include "commands/BubbleMap.h"
 #include "commands/Commands.h"
 #include "commands/PrototypesTable.h"
+#include "commands/Compare.h"
+#include "commands/Similarity.h"
+#include "commands/TrimGraph.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
 #include "commands/Refine.h"
@@ -54,6 +57,18 @@ Command commandOf(MenuItem item) {
       return adjgraphforselectedblockssamples1Click;
     case M::Prototypes1:
       return prototypes1Click;
+    case M::Compareoverreplications1:
+      return compareoverreplications1Click;
+    case M::statNeighborhood1:
+      return statNeighborhood1Click;
+    case M::squEuclDist1:
+      return squEuclDist1Click;
+    case M::statNbhdsquEucD1:
+      return statNbhdsquEucD1Click;
+    case M::Trimadjacencygraph1:
+      return trimadjacencygraph1Click;
+    case M::Restoreadjacencygraph1:
+      return restoreadjacencygraph1Click;
     default:
       return nullptr;
   }
