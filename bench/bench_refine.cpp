@@ -79,7 +79,7 @@ void BM_NeuralGasThenRefine(benchmark::State& state) {
     RandomSeed(*ws, Prototypes);
     ws->NeighborUpdate = true;
     ws->InitLearningRate = 0.3;
-    ws->InitNeighborRange = 0.2 * Prototypes;
+    ws->InitNeighborRange = static_cast<double>(state.range(0));
     ws->InitLifetime = 0.1 * Prototypes + 1;
     ws->Adjacency.fill(0);
     ws->EdgeAge.fill(0);
@@ -96,7 +96,7 @@ void BM_NeuralGasThenRefine(benchmark::State& state) {
   state.counters["sum"] = refined;
   state.counters["iterations"] = iterations;
 }
-BENCHMARK(BM_NeuralGasThenRefine)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_NeuralGasThenRefine)->Arg(6)->Arg(15)->Arg(30)->ArgName("range")->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 void BM_KMeansRestarts(benchmark::State& state) {
   auto ws = MakeGroups();
