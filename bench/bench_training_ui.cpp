@@ -29,6 +29,8 @@ class SilentPrompter : public Prompter {
   void paramDialog(QWidget*, ParamDialog&) override {}
   void aboutBox(QWidget*) override {}
   void openHelp(QWidget*, int) override {}
+  bool printDialog(QWidget*, QPrinter&) override { return false; }
+  void printerSetupDialog(QWidget*, QPrinter&) override {}
 };
 
 // A shell that shows nothing: the cost of the commands alone.
@@ -60,6 +62,13 @@ class NullShell : public Shell {
   void setBusyCursor(bool) override {}
   void beep() override {}
   void openHelp(int) override {}
+  void executePrinterSetupDialog() override {}
+  bool executePrintDialog() override { return false; }
+  std::vector<std::string> listLines() override { return {}; }
+  void printJob(const std::function<void(PrintCanvas&)>&) override {}
+  void printChart() override {}
+  void printGraphView() override {}
+  void hideGraphView() override {}
   std::string last;
 };
 

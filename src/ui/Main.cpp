@@ -19,6 +19,7 @@
 #include "ui/MainChart.h"
 #include "ui/MenuCommands.h"
 #include "ui/MenuTable.h"
+#include "ui/Printing.h"
 #include "ui/Prompter.h"
 #include "ui/QtShell.h"
 #include "ui/StatusLine.h"
@@ -109,14 +110,7 @@ void TFMain::buildClientArea() {
   ListBox1 = new QListWidget(client_);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox1->setGeometry(2, 31, 312, 379);
-  // Courier New, or a face that takes its place where it is not installed.
-  QFont mono(QStringLiteral("Courier New"));
-  mono.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
-                    QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Nimbus Mono PS")});
-  mono.setStyleHint(QFont::TypeWriter);
-  mono.setFixedPitch(true);
-  mono.setPixelSize(12);
-  ListBox1->setFont(mono);
+  ListBox1->setFont(outputListFont());
   ListBox1->setUniformItemSizes(true);
   ListBox1->setItemDelegate(new OutputListDelegate(ListBox1));
   ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,6 +1,7 @@
 #include "ui/MenuCommands.h"
 
 #include "commands/Commands.h"
+#include "commands/Printing.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
 #include "commands/SaveFiles.h"
@@ -34,6 +35,14 @@ Command commandOf(MenuItem item) {
       return recallClick;
     case M::Adjacencygraph1:
       return adjacencygraph1Click;
+    case M::PrinterSetup1:
+      return printerSetup1Click;
+    case M::Print1:
+      return print1Click;
+    case M::PrintChart1:
+      return printChart1Click;
+    case M::PrintAdjacencygraph1:
+      return printAdjacencygraph1Click;
     default:
       return nullptr;
   }

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include "ui/HelpViewer.h"
 #include "ui/Param.h"
@@ -128,5 +131,18 @@ void QtPrompter::aboutBox(QWidget* parent) {
 }
 
 void QtPrompter::openHelp(QWidget* parent, int topic) { help_.showTopic(parent, topic); }
+
+bool QtPrompter::printDialog(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dlg(&printer, parent);
+  // One copy of the whole job; no page ranges to pick from.
+  dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
+  return dlg.exec() == QDialog::Accepted;
+}
+
+void QtPrompter::printerSetupDialog(QWidget* parent, QPrinter& printer) {
+  QPageSetupDialog dlg(&printer, parent);
+  dlg.exec();
+}
 
 }  // namespace volmar

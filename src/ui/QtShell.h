@@ -9,6 +9,7 @@
 
 class QAction;
 class QListWidget;
+class QPrinter;
 class QWidget;
 
 namespace volmar {
@@ -71,6 +72,15 @@ class QtShell : public Shell {
   void setBusyCursor(bool busy) override;
   void beep() override;
   void openHelp(int topic) override;
+  void executePrinterSetupDialog() override;
+  bool executePrintDialog() override;
+  std::vector<std::string> listLines() override;
+  void printJob(const std::function<void(PrintCanvas&)>& draw) override;
+  void printChart() override;
+  void printGraphView() override;
+  void hideGraphView() override;
+  // The printer the print commands use; its dialogs' choices persist.
+  QPrinter& printer();
 
   Prompter& prompter() { return prompter_; }
   TForm5* graphView() const { return graph_.get(); }
@@ -86,6 +96,7 @@ class QtShell : public Shell {
   Controls c_;
   Prompter& prompter_;
   std::unique_ptr<TForm5> graph_;
+  std::unique_ptr<QPrinter> printer_;
   bool busy_ = false;
   long repaintPoints_ = 0;
 };

@@ -48,6 +48,14 @@ class ScriptedPrompter : public Prompter {
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
 
+  // Print dialogs: a PDF file to print to, "" = cancel; an empty queue
+  // fails the test.
+  std::deque<std::string> printFiles;
+  int printDialogsShown = 0;
+  int printerSetups = 0;
+  bool printDialog(QWidget* parent, QPrinter& printer) override;
+  void printerSetupDialog(QWidget* parent, QPrinter& printer) override;
+
  private:
   Answer nextAnswer(const std::string& text, Answer fallback);
 };
