@@ -1,7 +1,9 @@
 #include "ui/Printing.h"
 
 #include <QBuffer>
+#include <QChart>
 #include <QChartView>
+#include <QGraphicsLayout>
 #include <QFontMetrics>
 #include <QGraphicsScene>
 #include <QPainter>
@@ -100,6 +102,12 @@ void printPages(QPrinter& printer, const QFont& font, const std::function<void(P
 
 void printChartView(QChartView& view, QPrinter& printer, ChartMargins m) {
   QGraphicsScene* scene = view.scene();
+  // A chart that was never shown has not been laid out at its view's size.
+  const QSize shown = view.contentsRect().size();
+  if (QChart* chart = view.chart(); chart && chart->size() != QSizeF(shown) && !shown.isEmpty()) {
+    chart->resize(shown);
+    if (chart->layout()) chart->layout()->activate();
+  }
   const QRectF source = view.chart() ? view.chart()->geometry() : QRectF();
   if (!scene || source.isEmpty()) throw CommandError("Printing failed: the chart has no size.");
   printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
