@@ -12,6 +12,7 @@
 #include "commands/PrototypesTable.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
+#include "commands/Refine.h"
 #include "commands/SaveFiles.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
@@ -153,6 +154,12 @@ bool showGraph(Session& s, const ScriptLine&) {
   return true;
 }
 
+bool refine(Session& s, const ScriptLine& l) {
+  s.shell().presetInput("Refine prototypes",
+                        l.has("iterations") ? std::optional(l.answer("iterations")) : std::nullopt);
+  return s.run(refineprototypes1Click);
+}
+
 using K = ValueKind;
 
 const std::vector<CommandSpec>& table() {
@@ -172,6 +179,8 @@ const std::vector<CommandSpec>& table() {
        "Analysis > Initialize > Read prototypes from file", readPrototypes},
       {"train", {}, {}, MenuItem::Run1, MenuItem::Count_, "Analysis > Train", menu<run1Click>},
       {"recall", {}, {}, MenuItem::Recall, MenuItem::Count_, "Analysis > Recall", menu<recallClick>},
+      {"refine", {}, {{"iterations", K::Integer}}, MenuItem::Refineprototypes1, MenuItem::Count_,
+       "Analysis > Refine prototypes (batch k-means)", refine},
       {"save prototypes", {"FILE"}, ReplaceKey, MenuItem::Prototypes2, MenuItem::SaveAs1,
        "File > Save > Prototypes", save<prototypes2Click>},
       {"save labels", {"FILE"}, ReplaceKey, MenuItem::Classlabels1, MenuItem::SaveAs1,
@@ -205,6 +214,8 @@ const char* enabledBy(MenuItem item) {
       return "parameters have been accepted ('parameterize')";
     case MenuItem::Recall:
       return "a prototypes file has been read ('readprototypes')";
+    case MenuItem::Refineprototypes1:
+      return "prototypes exist ('train' or 'readprototypes')";
     case MenuItem::Adjacencygraph1:
       return "a training run with neighbor=on has ended";
     default:

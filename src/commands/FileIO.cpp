@@ -45,12 +45,51 @@ std::string readTextFile(const std::string& path) {
   return text;
 }
 
+namespace {
+
+// The file a save really replaces: a symbolic link is followed (through a
+// chain of links) to the file it names, so that the link stays and its
+// target receives the new contents. A dangling link names the file to create.
+std::string resolveLinks(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path p = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) return p.string();
+    const fs::path target = fs::read_symlink(p, ec);
+    if (ec) return p.string();
+    p = target.is_absolute() ? target : p.parent_path() / target;
+  }
+  fail("Cannot write file", path, ELOOP);
+}
+
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  return parent.empty() ? std::string(".") : parent.string();
+}
+
+}  // namespace
+
 void writeFileReplacing(const std::string& path, const std::string& contents) {
+  const std::string target = resolveLinks(path);
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail("Cannot write file", path, EISDIR);
-  std::string tmp = path + ".tmpXXXXXX";
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) fail("Cannot write file", path, EISDIR);
+  // A file the user may not write (read-only, for instance) is refused as
+  // writing into it would be, and stays as it is.
+  if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    fail("Cannot write file", path, errno);
+  std::string tmp = target + ".tmpXXXXXX";
   const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) fail("Cannot write file", path, errno);
+  if (fd < 0) {
+    const int err = errno;
+    // The new contents go to a file beside the target first; when the folder
+    // takes no new files, that is the problem to name.
+    if (err == EACCES || err == EROFS || err == EPERM)
+      throw CommandError("Cannot write file \"" + path + "\": the folder \"" + folderOf(target) +
+                         "\" does not allow new files to be made (" + std::strerror(err) + ")");
+    fail("Cannot write file", path, err);
+  }
   auto abandon = [&](int err) {
     ::close(fd);
     ::unlink(tmp.c_str());
@@ -71,20 +110,20 @@ void writeFileReplacing(const std::string& path, const std::string& contents) {
   // Keep the permissions an existing file had; a new file gets the usual
   // ones (mkstemp makes it private).
   mode_t mode = 0666;
-  if (::stat(path.c_str(), &st) == 0) {
+  if (exists) {
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     mode &= ~mask;
   }
-  ::fchmod(fd, mode);
+  if (::fchmod(fd, mode) != 0) abandon(errno);
   if (::close(fd) != 0) {
     const int err = errno;
     ::unlink(tmp.c_str());
     fail("Cannot write file", path, err);
   }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmp.c_str());
     fail("Cannot write file", path, err);

@@ -18,7 +18,7 @@ void checkRecallable(const Workspace& ws) {
                        "or train first.");
   if (ws.NumPrototypes > MaxPrototypes || ws.NumVars > MaxVars || ws.NumCases > MaxCases)
     throw CommandError("The data or the prototypes exceed the limits of the workspace.");
-  requireRankableDistances(ws, ws.NumPrototypes, "classification");
+  requireRecallableDistances(ws);
 }
 
 }  // namespace

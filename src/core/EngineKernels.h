@@ -74,14 +74,21 @@ inline void CaseDistances(int distanceKind, const float* x, const PrototypeColum
     EuclideanDistances(x, p, out);
 }
 
-// The winner search over d[0..n-1] with its 32-bit running bound; k is a
-// 1-based prototype number, kept when no entry is below the bound.
+// The winner search over d[0..n-1]; k is a 1-based prototype number, kept
+// when no entry is below 1e10. Scanning upwards, an entry replaces the choice
+// only when it is strictly below both the running bound (the chosen entry's
+// distance rounded to a 32-bit float, 1e10 at the start) and the chosen
+// entry's own distance. So an exact tie always keeps the lower number, and an
+// entry smaller than the chosen one by less than the rounding step of a
+// rounded-down bound does not replace it.
 inline void FindNearestIn(const double* d, int n, int& k) {
   float bound = 1e10f;
+  double chosen = 1e10;
   for (int j = 0; j < n; ++j) {
-    if (d[j] < static_cast<double>(bound)) {
+    if (d[j] < static_cast<double>(bound) && d[j] < chosen) {
       k = j + 1;
       bound = static_cast<float>(d[j]);
+      chosen = d[j];
     }
   }
 }
@@ -92,14 +99,16 @@ namespace volmar::detail {
 
 // The full ranking that N successive winner searches produce, each search
 // taking the found prototype out of the rest (Dist := 1e10), computed without
-// the N sequential scans. With f_j = d_j rounded to a 32-bit float, the
-// searches take the prototypes in increasing order of f; among equal f the
-// entries that were rounded up (d_j < f_j) come first, highest number first,
-// then the others in increasing number. (A search ends on the last entry
-// below the 32-bit bound; an entry rounded up lies below a bound equal to its
-// own f, an entry rounded down or exact does not.) ranking[1..n] receives
-// 1-based prototype numbers, rankOf[j] (0-based j) the rank of prototype
-// j + 1. Returns false, writing nothing, when some d_j is not below 1e10: the
+// the N sequential scans. With f_j = d_j rounded to a 32-bit float, an entry
+// of smaller f always replaces the choice and one of larger f never does, so
+// the searches take the prototypes in increasing order of f. Within a group
+// of equal f, only the entries that were rounded up (d_j < f_j) can replace
+// a choice of the group, and then only by a strictly smaller d: they come
+// first, by increasing d and then increasing number; the entries rounded down
+// or exact follow in increasing number. (min(d_j, f_j) is a key that gives
+// this order, equal keys by number.) ranking[1..n] receives 1-based
+// prototype numbers, rankOf[j] (0-based j) the rank of prototype j + 1.
+// Returns false, writing nothing, when some d_j is not below 1e10: the
 // searches then repeat their carried-over winner and only the sequential
 // scans give the result.
 bool RankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf);

@@ -91,28 +91,30 @@ VOLMAR_VECTOR_CLONES bool RankByNearest(const double* d, int n, std::int8_t* ran
   // loop can run over the full fixed width and vectorise without a tail.
   alignas(64) double dist[ColumnWidth];
   alignas(64) float f[ColumnWidth];
-  alignas(64) std::int32_t order[ColumnWidth];
+  alignas(64) double key[ColumnWidth];
   bool usable = true;
   for (int j = 0; j < ColumnWidth; ++j) {
     dist[j] = j < n ? d[j] : 0.0;
     usable &= j >= n || dist[j] < DistanceLimit;
-    f[j] = j < n ? static_cast<float>(dist[j]) : std::numeric_limits<float>::infinity();
+    f[j] = static_cast<float>(dist[j]);
   }
   if (!usable) return false;
-  // The test below compares d with float(d) widened again. Some vectorisers
+  // The key below compares d with float(d) widened again. Some vectorisers
   // wrongly treat that round trip as the identity; reading f back through an
   // opaque barrier keeps them from seeing it.
   asm volatile("" : : "r"(f) : "memory");
+  // key = min(d, f) orders exactly as the searches take the entries: groups
+  // of smaller f first; within a group the rounded-up entries (key d < f) by
+  // their distance, then the others (key f); equal keys by number. Padding
+  // entries come after every real one.
   for (int j = 0; j < ColumnWidth; ++j) {
-    // Rounded up: first within its group, the higher number the earlier.
-    order[j] = dist[j] < static_cast<double>(f[j]) ? ColumnWidth - j : 2 * ColumnWidth + j;
+    const double fj = f[j];
+    key[j] = j < n ? (dist[j] < fj ? dist[j] : fj) : std::numeric_limits<double>::infinity();
   }
   for (int j = 0; j < n; ++j) {
-    const float fj = f[j];
-    const std::int32_t oj = order[j];
+    const double kj = key[j];
     int before = 0;
-    for (int i = 0; i < ColumnWidth; ++i)
-      before += (f[i] < fj) | ((f[i] == fj) & (order[i] < oj));
+    for (int i = 0; i < ColumnWidth; ++i) before += (key[i] < kj) | ((key[i] == kj) & (i < j));
     rankOf[j] = before + 1;
     ranking[before + 1] = static_cast<std::int8_t>(j + 1);
   }

@@ -4,6 +4,7 @@
 #include "commands/Printing.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
+#include "commands/Refine.h"
 #include "commands/SaveFiles.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
@@ -33,6 +34,8 @@ Command commandOf(MenuItem item) {
       return run1Click;
     case M::Recall:
       return recallClick;
+    case M::Refineprototypes1:
+      return refineprototypes1Click;
     case M::Adjacencygraph1:
       return adjacencygraph1Click;
     case M::PrinterSetup1:

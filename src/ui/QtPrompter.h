@@ -34,6 +34,15 @@ class QtPrompter : public Prompter {
   QString lastDir_;
 };
 
+// What a file dialog opens with: the folder of the preset name (else the
+// folder last chosen) and, in the name box, the preset pattern or a name the
+// chosen filter matches.
+struct FilePreset {
+  QString folder;
+  QString name;
+};
+FilePreset filePreset(const FileDialog& dialog, const QString& lastDir);
+
 // Message texts join their lines with CR LF; a label wants LF alone.
 QString messageText(const std::string& text);
 

@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QListWidget>
 #include <QPrinter>
+#include <QScreen>
+#include <algorithm>
 
 #include "ui/MainChart.h"
 #include "ui/Printing.h"
@@ -113,9 +115,28 @@ void QtShell::refreshChart() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// A new view opens where the last one stood, or beside the main window: to
+// its right where the screen has room, else over its right part below the
+// menu, never off the screen.
 void QtShell::createGraphView() {
+  if (graph_ && graph_->isVisible()) graphPlace_ = QRect(graph_->pos(), graph_->size());
   graph_.reset();
   graph_ = std::make_unique<TForm5>(ws_, c_.window);
+  if (!graphPlace_.isNull()) {
+    graph_->resize(graphPlace_.size());
+    graph_->move(graphPlace_.topLeft());
+    return;
+  }
+  if (!c_.window) return;
+  const QRect main = c_.window->frameGeometry();
+  const QScreen* screen = c_.window->screen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+  const QSize size = graph_->size();
+  QPoint at(main.right() + 8, main.top());
+  if (at.x() + size.width() > avail.right()) at = QPoint(main.right() - size.width(), main.top() + 80);
+  at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - size.width())));
+  at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - size.height())));
+  graph_->move(at);
 }
 
 void QtShell::showGraphView() {

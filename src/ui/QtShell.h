@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -97,6 +99,9 @@ class QtShell : public Shell {
   Prompter& prompter_;
   std::unique_ptr<TForm5> graph_;
   std::unique_ptr<QPrinter> printer_;
+  // Where the graph view stood when the user last had it open in this
+  // session; empty until then.
+  QRect graphPlace_;
   bool busy_ = false;
   long repaintPoints_ = 0;
 };

@@ -79,6 +79,16 @@ TEST_F(Recalling, OnePrototypeTakesEveryCase) {
   for (int c = 1; c <= 3; ++c) EXPECT_EQ(ws->ClassLabels(c, 1), 1);
 }
 
+TEST_F(Recalling, IdenticalPrototypesGiveEveryCaseToTheLowerNumber) {
+  // The distances round up to their 32-bit values, so an exact tie is
+  // below the bound the first prototype leaves.
+  data({{0.1f}, {0.3f}, {0.7f}, {1.1f}});
+  prototypes({{0.3f}, {0.3f}});
+  runCommand(ctx, recallClick);
+  EXPECT_EQ(shell.lines.end()[-2], "class #1: 100.00%");
+  EXPECT_EQ(shell.lines.back(), "class #2: 0.00%");
+}
+
 TEST_F(Recalling, RightAfterTrainingReproducesTheLastReplicationsSumAndShares) {
   // A small data set and a set of trained prototypes, as the training run
   // leaves them after its last replication (column 2 of two).
@@ -148,7 +158,9 @@ TEST_F(Recalling, IsRefusedWhenTheDistancesAreBeyondTheWinnerSearch) {
   ws->SumDist[1] = 7;
   runCommand(ctx, recallClick);
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(shell.messages[0].rfind("The squared distances of these data can reach ", 0), 0u);
+  EXPECT_EQ(shell.messages[0].rfind("The squared distances between the data and the prototypes can reach 39999600001,", 0), 0u)
+      << shell.messages[0];
+  EXPECT_NE(shell.messages[0].find("The prototypes do not fit these data"), std::string::npos);
   EXPECT_TRUE(shell.lines.empty());
   EXPECT_EQ(ws->SumDist[1], 7);
 }

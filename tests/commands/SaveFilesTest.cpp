@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 
+#include "commands/FileIO.h"
 #include "commands/SaveFiles.h"
 #include "support/ScriptedShell.h"
 #include "support/TempDir.h"
@@ -296,4 +300,105 @@ TEST_F(ResultFiles, AFolderPathThroughAFileIsReportedWithNothingWritten) {
   EXPECT_EQ(shell.beeps, 0);
   EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Save info measure..."}));
   EXPECT_EQ(readFile(notAFolder), "data");
+}
+
+// ---- Protected files, links and permissions (as an ordinary user) -------------
+
+namespace {
+
+// Runs a save as an ordinary user: in a child process that has dropped to
+// the unprivileged uid when the tests run as root. Returns the error text
+// ("" when the save succeeded), or nullopt when no such user can be had.
+std::optional<std::string> saveAsUser(const std::string& path, const std::string& contents) {
+  constexpr uid_t nobody = 65534;
+  int fds[2];
+  if (::pipe(fds) != 0) return std::nullopt;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    if (::getuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(3);
+    std::string error;
+    try {
+      writeFileReplacing(path, contents);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    const ssize_t n = ::write(fds[1], error.data(), error.size());
+    ::_exit(n == static_cast<ssize_t>(error.size()) ? 0 : 4);
+  }
+  ::close(fds[1]);
+  std::string error;
+  char buf[512];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) error.append(buf, static_cast<std::size_t>(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return error;
+}
+
+// A folder and files that the ordinary user owns.
+void giveToUser(const std::string& path, mode_t mode) {
+  if (::getuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
+  ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+}  // namespace
+
+TEST_F(ResultFiles, ProtectedFilesAndLinksAreHandledAsTheUserExpects) {
+  namespace fs = std::filesystem;
+  if (!saveAsUser(dir.file("probe"), "x")) GTEST_SKIP() << "no unprivileged user to run the saves as";
+  giveToUser(dir.path(), 0755);
+  struct Case {
+    const char* what;
+    mode_t mode;        // of the existing file
+    bool throughLink;   // the save names a symbolic link to it
+    bool readOnlyFolder;
+    const char* error;  // part of the message; nullptr: the save succeeds
+  } cases[] = {
+      {"read-only file", 0444, false, false, "Permission denied"},
+      {"link to a file", 0644, true, false, nullptr},
+      {"link to a read-only file", 0444, true, false, "Permission denied"},
+      {"permissions kept", 0640, false, false, nullptr},
+      {"read-only folder", 0644, false, true, "does not allow new files"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string sub = dir.file("case" + std::to_string(++n));
+    fs::create_directory(sub);
+    giveToUser(sub, 0755);
+    const std::string real = sub + "/real.lst";
+    {
+      std::FILE* f = std::fopen(real.c_str(), "w");
+      std::fputs("old", f);
+      std::fclose(f);
+    }
+    giveToUser(real, c.mode);
+    std::string target = real;
+    if (c.throughLink) {
+      target = sub + "/link.lst";
+      fs::create_symlink("real.lst", target);
+    }
+    if (c.readOnlyFolder) giveToUser(sub, 0555);
+    const auto error = saveAsUser(target, "new");
+    ASSERT_TRUE(error.has_value());
+    if (c.error) {
+      EXPECT_NE(error->find(c.error), std::string::npos) << *error;
+      EXPECT_EQ(error->rfind("Cannot write file \"" + target + "\"", 0), 0u) << *error;
+      EXPECT_EQ(readFile(real), "old");
+    } else {
+      EXPECT_EQ(*error, "");
+      EXPECT_EQ(readFile(real), "new");
+    }
+    EXPECT_EQ(fs::is_symlink(fs::symlink_status(target)), c.throughLink);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(real).permissions()), c.mode);
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(sub)) left.push_back(e.path().filename().string());
+    EXPECT_EQ(left.size(), c.throughLink ? 2u : 1u);  // no temporary file stays
+    giveToUser(sub, 0755);
+  }
 }

@@ -355,7 +355,7 @@ TEST(RankByNearest, EqualsSuccessiveWinnerSearches) {
       switch (r.below(4)) {
         case 0: d[j] = f; break;
         case 1: d[j] = std::nextafter(f, 10.0); break;  // rounds down to f
-        case 2: d[j] = std::nextafter(f, 0.0); break;   // rounds up to f
+        case 2: d[j] = f * (1 - std::ldexp(1.0, -40 - r.below(3))); break;  // rounds up to f
         default: d[j] = f * (1 + 0.3 * r.uniform()); break;
       }
     }

@@ -54,6 +54,7 @@ bool ScriptedPrompter::openFile(QWidget*, FileDialog& dialog) {
 }
 
 bool ScriptedPrompter::saveFile(QWidget*, FileDialog& dialog) {
+  saveDialogsShown.push_back(dialog);
   if (saveFiles.empty()) {
     ADD_FAILURE() << "unexpected save dialog";
     return false;

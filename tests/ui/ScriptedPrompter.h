@@ -23,6 +23,7 @@ class ScriptedPrompter : public Prompter {
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   std::vector<FileDialog> openDialogsShown;
+  std::vector<FileDialog> saveDialogsShown;
   std::vector<int> helpTopics;
   int aboutBoxes = 0;
   int dataDialogsShown = 0;
