@@ -30,6 +30,8 @@ class SilentPrompter : public Prompter {
   void aboutBox(QWidget*) override {}
   void openHelp(QWidget*, int) override {}
   void prototypesTable(QWidget*, const GridCells&) override {}
+  bool printDialog(QWidget*, QPrinter&) override { return false; }
+  void printerSetupDialog(QWidget*, QPrinter&) override {}
 };
 
 // A shell that shows nothing: the cost of the commands alone.
@@ -65,6 +67,13 @@ class NullShell : public Shell {
   void showPairTable(const GridCells&) override {}
   void showBubbleChart(const BubbleChart&) override {}
   void showPrototypesTable(const GridCells&) override {}
+  void executePrinterSetupDialog() override {}
+  bool executePrintDialog() override { return false; }
+  std::vector<std::string> listLines() override { return {}; }
+  void printJob(const std::function<void(PrintCanvas&)>&) override {}
+  void printChart() override {}
+  void printGraphView() override {}
+  void hideGraphView() override {}
   std::string last;
 };
 

@@ -38,7 +38,8 @@ void printHelp(std::FILE* out) {
                "\nOptions:\n"
                "  --seed N   seed the random generator deterministically: the k-th seed the\n"
                "             run asks for (k = 0, 1, ...) is N + k modulo 2^32\n"
-               "  --status   also print every change of the status line\n\n"
+               "  --status   also print every change of the status line\n"
+               "  --version  print the version and end\n\n"
                "Exit status: 0 all commands ran, 1 a command ended with an error (the rest\n"
                "were not run), 2 bad arguments or a script that cannot be parsed.\n");
 }
@@ -83,6 +84,9 @@ int batchMain(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
       optionsEnded = true;
     } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
       printHelp(out);
+      return ExitOk;
+    } else if (!optionsEnded && arg == "--version") {
+      std::fprintf(out, "volmar-batch %s\n", VOLMAR_VERSION);
       return ExitOk;
     } else if (!optionsEnded && arg == "--status") {
       opt.status = true;

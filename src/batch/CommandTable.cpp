@@ -14,6 +14,7 @@
 #include "commands/Compare.h"
 #include "commands/DataMatrixDialog.h"
 #include "commands/ParamDialog.h"
+#include "commands/Printing.h"
 #include "commands/PrototypesTable.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
@@ -107,6 +108,20 @@ bool save(Session& s, const ScriptLine& l) {
   if (!s.run(Command)) return false;
   if (s.shell().questionDeclined())
     return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  return true;
+}
+
+// A File > Print command, printed to a PDF file instead of a printer. As
+// for saves, an existing file is replaced only when the script says so.
+template <void (*Command)(Context&)>
+bool printTo(Session& s, const ScriptLine& l) {
+  auto& a = s.shell().answers();
+  a.printFiles.push_back(l.arguments[0]);
+  a.printReplace = l.answer("replace") == "yes";
+  if (!s.run(Command)) return false;
+  if (s.shell().questionDeclined())
+    return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  if (const auto& why = s.shell().printFailure()) return s.fail(l, *why);
   return true;
 }
 
@@ -280,6 +295,12 @@ const std::vector<CommandSpec>& table() {
        "Analysis > Trim adjacency graph", trim},
       {"restore", {}, {}, MenuItem::Restoreadjacencygraph1, MenuItem::Count_,
        "Analysis > Restore adjacency graph", menu<restoreadjacencygraph1Click>},
+      {"print listbox", {"FILE.pdf"}, ReplaceKey, MenuItem::Print1, MenuItem::Count_,
+       "File > Print Listbox", printTo<print1Click>},
+      {"print chart", {"FILE.pdf"}, ReplaceKey, MenuItem::PrintChart1, MenuItem::Count_,
+       "File > Print Chart", printTo<printChart1Click>},
+      {"print graph", {"FILE.pdf"}, ReplaceKey, MenuItem::PrintAdjacencygraph1, MenuItem::Count_,
+       "File > Print Adjacency graph", printTo<printAdjacencygraph1Click>},
       {"show chart", {}, {}, MenuItem::Count_, MenuItem::Count_, "", showChart},
       {"show prototypes", {}, {}, MenuItem::Prototypes1, MenuItem::Count_, "Show > Prototypes Table", showPrototypes},
       {"show graph", {}, {}, MenuItem::Adjacencygraph1, MenuItem::Count_, "Show > Adjacency Graph", showGraph},

@@ -45,6 +45,7 @@ enum class MenuItem {
   Help2,
   Help1,
   HelpFile1,
+  UserGuide1,
   Count_
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace volmar {
 
 class DataMatrixDialog;
 class ParamDialog;
+class PrintCanvas;
 
 // Answer of a message box or question.
 enum class Answer { Ok, Yes, No, Cancel };
@@ -108,6 +110,21 @@ class Shell {
   virtual void showBubbleChart(const BubbleChart& chart) = 0;  // TForm10
   // The prototypes table (TPrTable): modal, closed by the person.
   virtual void showPrototypesTable(const GridCells& cells) = 0;
+  // Printing. The print dialog chooses the printer (or the PDF file) that
+  // the print calls after it use; false when it was cancelled. The print
+  // calls throw CommandError when the printer or file cannot be written.
+  virtual void executePrinterSetupDialog() = 0;
+  virtual bool executePrintDialog() = 0;
+  // The output list's lines, first to last.
+  virtual std::vector<std::string> listLines() = 0;
+  // One print job: draw puts its pages on the canvas.
+  virtual void printJob(const std::function<void(PrintCanvas&)>& draw) = 0;
+  // The main chart on one page, inside the chart's print margins.
+  virtual void printChart() = 0;
+  // The graph view's client area at the top left of one page, at the size
+  // it has on the screen.
+  virtual void printGraphView() = 0;
+  virtual void hideGraphView() = 0;
 };
 
 }  // namespace volmar

@@ -7,6 +7,7 @@
 #include "commands/Compare.h"
 #include "commands/Similarity.h"
 #include "commands/TrimGraph.h"
+#include "commands/Printing.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
 #include "commands/Refine.h"
@@ -69,6 +70,14 @@ Command commandOf(MenuItem item) {
       return trimadjacencygraph1Click;
     case M::Restoreadjacencygraph1:
       return restoreadjacencygraph1Click;
+    case M::PrinterSetup1:
+      return printerSetup1Click;
+    case M::Print1:
+      return print1Click;
+    case M::PrintChart1:
+      return printChart1Click;
+    case M::PrintAdjacencygraph1:
+      return printAdjacencygraph1Click;
     default:
       return nullptr;
   }

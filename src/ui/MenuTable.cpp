@@ -54,6 +54,7 @@ constexpr MenuEntry Entries[] = {
   {M::Help2,                                Top,                        "&Help",                                                  "",                                0,  true,  true,  true,  false, ""},
   {M::Help1,                                M::Help2,                   "Help&Info",                                              "use hints",                       0,  true,  true,  false, false, ""},
   {M::HelpFile1,                            M::Help2,                   "HelpFile",                                               "",                                0,  true,  false, false, false, "F1"},
+  {M::UserGuide1,                           M::Help2,                   "&User guide",                                            "Open the user guide",             5,  true,  true,  false, false, ""},
 };
 // clang-format on
 

@@ -27,6 +27,8 @@ class QtPrompter : public Prompter {
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
   void prototypesTable(QWidget* parent, const GridCells& cells) override;
+  bool printDialog(QWidget* parent, QPrinter& printer) override;
+  void printerSetupDialog(QWidget* parent, QPrinter& printer) override;
 
  private:
   HelpViewer& help_;

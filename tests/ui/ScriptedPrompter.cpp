@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPrinter>
 #include <QPushButton>
 
 #include "ui/Param.h"
@@ -112,5 +113,22 @@ void ScriptedPrompter::prototypesTable(QWidget* parent, const GridCells& cells) 
   });
   table.exec();
 }
+
+bool ScriptedPrompter::printDialog(QWidget*, QPrinter& printer) {
+  ++printDialogsShown;
+  if (printFiles.empty()) {
+    ADD_FAILURE() << "unexpected print dialog";
+    return false;
+  }
+  const std::string f = printFiles.front();
+  printFiles.pop_front();
+  if (f.empty()) return false;
+  // What choosing "Print to File (PDF)" in the dialog does.
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(f));
+  return true;
+}
+
+void ScriptedPrompter::printerSetupDialog(QWidget*, QPrinter&) { ++printerSetups; }
 
 }  // namespace volmar::test

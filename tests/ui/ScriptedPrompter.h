@@ -56,6 +56,14 @@ class ScriptedPrompter : public Prompter {
   void openHelp(QWidget* parent, int topic) override;
   void prototypesTable(QWidget* parent, const GridCells& cells) override;
 
+  // Print dialogs: a PDF file to print to, "" = cancel; an empty queue
+  // fails the test.
+  std::deque<std::string> printFiles;
+  int printDialogsShown = 0;
+  int printerSetups = 0;
+  bool printDialog(QWidget* parent, QPrinter& printer) override;
+  void printerSetupDialog(QWidget* parent, QPrinter& printer) override;
+
  private:
   Answer nextAnswer(const std::string& text, Answer fallback);
 };
