@@ -4,13 +4,18 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdio>
+#include <new>
+
 #include "core/Workspace.h"
 #include "ui/HelpViewer.h"
 #include "ui/Main.h"
 #include "ui/QtPrompter.h"
 #include "ui/Unit3.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
   QApplication app(argc, argv);
   // Qt takes the system locale for C conversions as well; numbers are read
   // and written with a decimal point everywhere.
@@ -34,4 +39,18 @@ int main(int argc, char** argv) {
   main.move(screen.center() - main.frameGeometry().center() + main.pos());
   main.show();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Every menu command reports its own allocation failure and the program
+  // goes on; one outside the commands (start-up, painting) ends it with a
+  // message instead of an abort.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("Volmar: not enough memory; the program was stopped.\n", stderr);
+    return 1;
+  }
 }

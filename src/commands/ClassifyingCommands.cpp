@@ -13,6 +13,13 @@ void requireData(const Workspace& ws) {
 
 void requireRankableDistances(const Workspace& ws, int numPrototypes, const char* what) {
   if (DistancesInRange(ws, numPrototypes)) return;
+  if (numPrototypes > 0 && DistancesInRange(ws, 0))
+    // The data alone are fine: the prototypes lie far away from them.
+    throw CommandError("The squared distances between these data and the prototypes can reach " +
+                       formatGeneral(SquaredDistanceBound(ws, numPrototypes)) + "," + LineBreak +
+                       "more than the " + what + " can rank (1E10)." + LineBreak +
+                       "The prototypes lie far outside the range of the data: read prototypes" +
+                       LineBreak + "written for these data (or rescale the prototypes file).");
   throw CommandError("The squared distances of these data can reach " +
                      formatGeneral(SquaredDistanceBound(ws, numPrototypes)) + "," + LineBreak +
                      "more than the " + what + " can rank (1E10)." + LineBreak +
