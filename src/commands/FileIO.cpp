@@ -20,8 +20,15 @@ namespace {
   throw CommandError(what + " \"" + path + "\": " + std::strerror(err));
 }
 
+// A path as a message shows it: paths longer than any real one (a runaway
+// script line, say) are cut.
+std::string shownPath(const std::string& path) {
+  constexpr std::size_t Longest = 300;
+  return path.size() <= Longest ? path : path.substr(0, Longest) + "...";
+}
+
 [[noreturn]] void failRead(const std::string& what, const std::string& path, const std::string& reason) {
-  throw FileReadError(what + " \"" + path + "\": " + reason, reason);
+  throw FileReadError(what + " \"" + shownPath(path) + "\": " + reason, reason);
 }
 
 // What a file that is not a regular one is, in the words `ls` and `file` use.
