@@ -176,3 +176,44 @@ TEST_F(FailedReads, ASubsampleFileThatFailsLeavesPlainTwoWayData) {
     EXPECT_NE(shell.messages.back().find("plain two-way data"), std::string::npos);
   }
 }
+
+TEST(OutOfMemory, ACommandThatRunsOutOfMemoryIsReportedAndTheProgramGoesOn) {
+  auto ws = Workspace::create();
+  ScriptedShell shell;
+  Context ctx(*ws, shell);
+  shell.busy = true;
+  runCommand(ctx, [](Context&) { throw std::bad_alloc(); });
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{"Not enough memory to complete the command."}));
+  EXPECT_FALSE(shell.busy);
+}
+
+TEST(DialogNumbers, OverflowIsBeyondTheRangeAndUnderflowReadsAsZero) {
+  struct Case {
+    std::size_t edit;
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {4, "1e5000", "'1e5000' is beyond the range of the values that can be held.\r\nPlease correct the entry."},
+      {5, "1e400", "'1e400' is beyond the range of the values that can be held.\r\nPlease correct the entry."},
+      {6, "1e-5000", "The lifetime parameter must be above 0 and below 127; '1e-5000' was entered.\r\n"
+                     "Please correct the entry."},
+      {3, "99999999999", "The # of training epochs must be from 1 to "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto ws = Workspace::create();
+    ScriptedShell shell;
+    Context ctx(*ws, shell);
+    mainWindowCreated(ctx);
+    ws->NumCases = 150;
+    bool accepted = true;
+    shell.paramDialogs.push_back([&](ParamDialog& d) {
+      d.edits[c.edit] = c.text;
+      accepted = d.ok();
+    });
+    runCommand(ctx, parameterize1Click);
+    EXPECT_FALSE(accepted);
+    ASSERT_FALSE(shell.messages.empty());
+    EXPECT_EQ(shell.messages.back().rfind(c.message, 0), 0u) << shell.messages.back();
+  }
+}
