@@ -29,6 +29,7 @@ class SilentPrompter : public Prompter {
   void paramDialog(QWidget*, ParamDialog&) override {}
   void aboutBox(QWidget*) override {}
   void openHelp(QWidget*, int) override {}
+  void prototypesTable(QWidget*, const GridCells&) override {}
 };
 
 // A shell that shows nothing: the cost of the commands alone.
@@ -60,6 +61,10 @@ class NullShell : public Shell {
   void setBusyCursor(bool) override {}
   void beep() override {}
   void openHelp(int) override {}
+  void showBlocksTable(const GridCells&) override {}
+  void showPairTable(const GridCells&) override {}
+  void showBubbleChart(const BubbleChart&) override {}
+  void showPrototypesTable(const GridCells&) override {}
   std::string last;
 };
 

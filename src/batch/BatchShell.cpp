@@ -154,4 +154,18 @@ void BatchShell::openHelp(int topic) {
   note("help topic " + std::to_string(topic) + " is not shown in a batch run");
 }
 
+void BatchShell::printCells(const GridCells& cells) {
+  for (const auto& row : cells) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) line += (c > 0 ? "\t" : "") + row[c];
+    print(line);
+  }
+}
+
+std::optional<BubbleChart> BatchShell::takeBubbleChart() {
+  std::optional<BubbleChart> chart;
+  chart.swap(bubbleChart_);
+  return chart;
+}
+
 }  // namespace volmar::batch

@@ -96,6 +96,15 @@ class BatchShell : public Shell {
   void setBusyCursor(bool) override {}
   void beep() override {}
   void openHelp(int topic) override;
+  // The analysis windows are printed: a grid's cells tab-separated, a row a
+  // line; the bubble chart is kept for the command that asked for it.
+  void showBlocksTable(const GridCells& cells) override { printCells(cells); }
+  void showPairTable(const GridCells& cells) override { printCells(cells); }
+  void showBubbleChart(const BubbleChart& chart) override { bubbleChart_ = chart; }
+  void showPrototypesTable(const GridCells& cells) override { printCells(cells); }
+  void printCells(const GridCells& cells);
+  // The chart of the last bubble window, taken once.
+  std::optional<BubbleChart> takeBubbleChart();
 
  private:
   void errLines(const char* kind, const std::string& text);
@@ -113,6 +122,7 @@ class BatchShell : public Shell {
   std::string chartTitle_, chartFoot_;
   std::vector<Point> bars_, line_;
   std::optional<std::pair<double, double>> leftAxis_;
+  std::optional<BubbleChart> bubbleChart_;
 };
 
 // Thrown when a dialog's logic refuses the script's answers: in the desktop

@@ -11,19 +11,21 @@ void requireData(const Workspace& ws) {
     throw CommandError("No data have been read: open a data file first.");
 }
 
-void requireRankableDistances(const Workspace& ws, int numPrototypes, const char* what) {
-  if (DistancesInRange(ws, numPrototypes)) return;
-  if (numPrototypes > 0 && DistancesInRange(ws, 0))
-    // The data alone are fine: the prototypes lie far away from them.
-    throw CommandError("The squared distances between these data and the prototypes can reach " +
-                       formatGeneral(SquaredDistanceBound(ws, numPrototypes)) + "," + LineBreak +
-                       "more than the " + what + " can rank (1E10)." + LineBreak +
-                       "The prototypes lie far outside the range of the data: read prototypes" +
-                       LineBreak + "written for these data (or rescale the prototypes file).");
-  throw CommandError("The squared distances of these data can reach " +
-                     formatGeneral(SquaredDistanceBound(ws, numPrototypes)) + "," + LineBreak +
-                     "more than the " + what + " can rank (1E10)." + LineBreak +
+void requireTrainableDistances(const Workspace& ws, int numPrototypes) {
+  const auto beyond = DistanceBeyondLimit(ws, numPrototypes, true);
+  if (!beyond) return;
+  throw CommandError("The squared distances of these data can reach " + formatGeneral(*beyond) + "," +
+                     LineBreak + "more than the training can rank (1E10)." + LineBreak +
                      "Rescale the data (for example divide them by a constant) and open them again.");
+}
+
+void requireRecallableDistances(const Workspace& ws) {
+  const auto beyond = DistanceBeyondLimit(ws, ws.NumPrototypes, false);
+  if (!beyond) return;
+  throw CommandError("The squared distances between the data and the prototypes can reach " +
+                     formatGeneral(*beyond) + "," + LineBreak +
+                     "more than the classification can rank (1E10)." + LineBreak +
+                     "The prototypes do not fit these data: read prototypes on the data's scale.");
 }
 
 std::string sumOfDistancesText(double sum) { return "sum(dist^2) = " + formatPicture(sum, "######.000"); }

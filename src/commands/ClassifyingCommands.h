@@ -12,10 +12,12 @@ namespace volmar {
 // Throws CommandError when no data have been read.
 void requireData(const Workspace& ws);
 
-// Throws CommandError when the squared distances of the data (and of
-// prototypes 1..numPrototypes) could reach the bound of the winner search;
-// `what` names the command in the message ("training", "classification").
-void requireRankableDistances(const Workspace& ws, int numPrototypes, const char* what);
+// Throw CommandError when the winner search could meet a squared distance
+// at its bound: in training, between a case and any point the prototypes
+// (1..numPrototypes as they start, 0 when seeded from the cases) can move
+// to; in recall, between a case and a current prototype.
+void requireTrainableDistances(const Workspace& ws, int numPrototypes);
+void requireRecallableDistances(const Workspace& ws);
 
 // "sum(dist^2) = " and the sum in the picture "######.000".
 std::string sumOfDistancesText(double sum);

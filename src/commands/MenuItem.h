@@ -23,6 +23,7 @@ enum class MenuItem {
   Subtractiveclustering1,
   Run1,
   Recall,
+  Refineprototypes1,
   Compareoverreplications1,
   Similarityofprototypes1,
   statNeighborhood1,

@@ -90,12 +90,42 @@ class Converter {
   Shell& shell_;
 };
 
-bool usableForTraining(const Workspace& ws) {
-  return ws.LowerLimit >= 1 && ws.LowerLimit <= MaxPrototypes && ws.UpperLimit >= 1 &&
-         ws.UpperLimit <= MaxPrototypes && ws.NumTrials >= 0 && ws.NumEpochs >= 1 &&
-         ws.InitLearningRate > 0 && ws.InitLearningRate < 1 && ws.InitNeighborRange > 0 &&
-         ws.InitLifetime > 0 && ws.InitLifetime < MaxLifetime && ws.NumReplications <= MaxReplications;
-}
+// The values the dialog stores. They are converted into a copy and reach
+// the workspace only when the dialog closes, so a refused attempt leaves the
+// values of the last accepted one.
+struct Entries {
+  int LowerLimit, UpperLimit, NumTrials, NumEpochs;
+  double InitLearningRate, InitNeighborRange, InitLifetime;
+  int NumReplications;
+
+  explicit Entries(const Workspace& ws)
+      : LowerLimit(ws.LowerLimit),
+        UpperLimit(ws.UpperLimit),
+        NumTrials(ws.NumTrials),
+        NumEpochs(ws.NumEpochs),
+        InitLearningRate(ws.InitLearningRate),
+        InitNeighborRange(ws.InitNeighborRange),
+        InitLifetime(ws.InitLifetime),
+        NumReplications(ws.NumReplications) {}
+
+  void store(Workspace& ws) const {
+    ws.LowerLimit = LowerLimit;
+    ws.UpperLimit = UpperLimit;
+    ws.NumTrials = NumTrials;
+    ws.NumEpochs = NumEpochs;
+    ws.InitLearningRate = InitLearningRate;
+    ws.InitNeighborRange = InitNeighborRange;
+    ws.InitLifetime = InitLifetime;
+    ws.NumReplications = NumReplications;
+  }
+
+  bool usableForTraining() const {
+    return LowerLimit >= 1 && LowerLimit <= MaxPrototypes && UpperLimit >= 1 &&
+           UpperLimit <= MaxPrototypes && NumTrials >= 0 && NumEpochs >= 1 && InitLearningRate > 0 &&
+           InitLearningRate < 1 && InitNeighborRange > 0 && InitLifetime > 0 &&
+           InitLifetime < MaxLifetime && NumReplications <= MaxReplications;
+  }
+};
 
 }  // namespace
 
@@ -103,47 +133,51 @@ bool ParamDialog::ok() {
   Workspace& ws = ctx_.ws;
   Shell& sh = ctx_.shell;
   Converter conv(sh);
+  Entries e(ws);
   const std::int64_t intMax = std::numeric_limits<std::int32_t>::max();
   try {
-    ws.LowerLimit = conv.integer(edits[0], "lower limit for # of prototypes", 1, MaxPrototypes,
-                                 "from 1 to 30");
-    ws.UpperLimit = conv.integer(edits[1], "upper limit for # of prototypes", 1, MaxPrototypes,
-                                 "from 1 to 30");
-    ws.NumTrials = conv.integer(edits[2], "# of random initializations", 0, intMax, "0 or more");
+    e.LowerLimit = conv.integer(edits[0], "lower limit for # of prototypes", 1, MaxPrototypes,
+                                "from 1 to 30");
+    e.UpperLimit = conv.integer(edits[1], "upper limit for # of prototypes", 1, MaxPrototypes,
+                                "from 1 to 30");
+    e.NumTrials = conv.integer(edits[2], "# of random initializations", 0, intMax, "0 or more");
     // The schedules run over cases x epochs presentations, counted in 32 bits.
     const std::int64_t maxEpochs = ws.NumCases > 0 ? intMax / ws.NumCases : intMax;
-    ws.NumEpochs = conv.integer(edits[3], "# of training epochs", 1, maxEpochs,
-                                "from 1 to " + std::to_string(maxEpochs) + " for " +
-                                    std::to_string(ws.NumCases) + " cases");
-    ws.InitLearningRate =
+    e.NumEpochs = conv.integer(edits[3], "# of training epochs", 1, maxEpochs,
+                               "from 1 to " + std::to_string(maxEpochs) + " for " +
+                                   std::to_string(ws.NumCases) + " cases");
+    e.InitLearningRate =
         conv.real(edits[4], "learning rate", 0, true, 1, true, "above 0 and below 1");
-    ws.InitNeighborRange = conv.real(edits[5], "adjacency update parameter", 0, true,
-                                     std::numeric_limits<double>::max(), false, "above 0");
-    ws.InitLifetime = conv.real(edits[6], "lifetime parameter", 0, true, MaxLifetime, true,
-                                "above 0 and below 127");
-    ws.NumReplications = conv.integer(edits[7], "# of replications",
-                                      std::numeric_limits<std::int32_t>::min(), MaxReplications,
-                                      "at most 50");
-    if (ws.UpperLimit != ws.LowerLimit && ws.NumReplications > 1) {
-      sh.message(std::string("Replication runs require") + LineBreak +
-                 "a constant # of prototypes!" + LineBreak + "Reps set to unity.");
-      ws.NumReplications = 1;
-    }
+    e.InitNeighborRange = conv.real(edits[5], "adjacency update parameter", 0, true,
+                                    std::numeric_limits<double>::max(), false, "above 0");
+    e.InitLifetime = conv.real(edits[6], "lifetime parameter", 0, true, MaxLifetime, true,
+                               "above 0 and below 127");
+    e.NumReplications = conv.integer(edits[7], "# of replications",
+                                     std::numeric_limits<std::int32_t>::min(), MaxReplications,
+                                     "at most 50");
   } catch (const ConversionFailed&) {
     sh.message("Input  error. Repeat.");
     // The entries after the faulty one keep their earlier values. Before the
     // first accepted set those are not usable for training: let the user
     // repeat the input instead of closing.
-    if (!usableForTraining(ws)) return false;
+    if (!e.usableForTraining()) return false;
   } catch (const OutOfRange&) {
     return false;
   }
-  if (ws.NumReplications < 1) ws.NumReplications = 1;
-  if (ws.NumReplications < 2) sh.enableMenu(MenuItem::Compareoverreplications1, false);
-  if (ws.UpperLimit < ws.LowerLimit) {
+  // Whatever the entries converted, replications need a constant number of
+  // prototypes: the rule holds for every set the dialog stores.
+  if (e.UpperLimit != e.LowerLimit && e.NumReplications > 1) {
+    sh.message(std::string("Replication runs require") + LineBreak + "a constant # of prototypes!" +
+               LineBreak + "Reps set to unity.");
+    e.NumReplications = 1;
+  }
+  if (e.NumReplications < 1) e.NumReplications = 1;
+  if (e.UpperLimit < e.LowerLimit) {
     sh.message("Lower <= upper required; re-enter.");
     return false;
   }
+  e.store(ws);
+  if (ws.NumReplications < 2) sh.enableMenu(MenuItem::Compareoverreplications1, false);
   ws.NeighborUpdate = checkBox1;
   sh.enableMenu(MenuItem::Subtractiveclustering1, true);
   sh.enableMenu(MenuItem::Run1, true);

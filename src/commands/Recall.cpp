@@ -18,7 +18,7 @@ void checkRecallable(const Workspace& ws) {
                        "or train first.");
   if (ws.NumPrototypes > MaxPrototypes || ws.NumVars > MaxVars || ws.NumCases > MaxCases)
     throw CommandError("The data or the prototypes exceed the limits of the workspace.");
-  requireRankableDistances(ws, ws.NumPrototypes, "classification");
+  requireRecallableDistances(ws);
 }
 
 }  // namespace
@@ -35,6 +35,12 @@ void recallClick(Context& ctx) {
   sh.setStatus("Classify...");
   Classify(ws, 1);
   CountClassSizes(ws, 1);
+  // With one replication the recalled labels are the ones the block
+  // analyses read; with more, column NumReplications keeps the training's.
+  if (ws.NumReplications == 1) {
+    ws.LabelsPrototypes = n;
+    ws.LabelsReplications = 1;
+  }
   sh.appendLine(" ");
   sh.appendLine("   Recall:");
   sh.appendLine("   Size of classes:");

@@ -1,5 +1,6 @@
 #include "commands/SubtClus.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -29,16 +30,21 @@ void SubtClus(Context& ctx, int K) {
                                        "larger values generate fewer density centers",
                                        formatGeneral(1.0L / K));
   const auto radius = parseRealEntry(text);
-  // A radius of 0 leaves no finite kernel width: refused like a non-number.
-  if (!radius || *radius == 0) throw CommandError("'" + text + "' is not a valid floating point value");
-  sh.setBusyCursor(true);
-  const long double r = *radius;
+  // Only r^2 enters, through the kernel widths alpha = 4 / r^2 and beta =
+  // 1.5 alpha. A radius whose widths are not finite positive numbers (0, or
+  // so small or so large that they overflow or vanish) gives no potentials.
+  const long double r = radius ? *radius : 0.0L;
   const double alpha = static_cast<double>(4.0L / (r * r));
   const double beta = 1.5 * alpha;
+  auto usable = [](double w) { return w > 0 && std::isfinite(w); };
+  if (!radius || !usable(alpha) || !usable(beta))
+    throw CommandError("'" + text + "' is not a valid floating point value");
+  sh.setBusyCursor(true);
 
   const ClusterRows rows(ws);
   std::vector<double> potential;
   subtractivePotentials(rows, alpha, potential);
+  int firstSpent = 0;  // first centre chosen with no potential left
   for (int k = 1; k <= K; ++k) {
     double best = -1e13;
     int m = 1;
@@ -49,6 +55,11 @@ void SubtClus(Context& ctx, int K) {
       }
     }
     const double pstar = potential[static_cast<std::size_t>(m - 1)];
+    if (!std::isfinite(pstar)) {
+      sh.setBusyCursor(false);
+      throw CommandError("The potentials of these data cannot be computed with this radius: try another one.");
+    }
+    if (pstar <= 0 && firstSpent == 0) firstSpent = k;
     const float* src = ws.DataMatrix.row(m);
     float* dst = ws.Prototypes.row(k);
     for (int v = 0; v < ws.NumVars; ++v) dst[v] = src[v];
@@ -58,6 +69,10 @@ void SubtClus(Context& ctx, int K) {
     reducePotentials(rows, potential, m, pstar, beta);
   }
   sh.setBusyCursor(false);
+  if (firstSpent > 0)
+    sh.message("Density center #" + std::to_string(firstSpent) + " has a potential of 0 or less:" + LineBreak +
+               "from there on the centers can repeat data points chosen before." + LineBreak +
+               "A smaller radius gives more distinct density centers.");
   sh.beep();
   sh.setStatus("Done.");
   ws.NumTrials = 0;

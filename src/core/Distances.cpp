@@ -1,6 +1,8 @@
 #include "core/Distances.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 #include <cassert>
 #include <cstring>
 
@@ -215,35 +217,76 @@ float ColumnMean(const Workspace& ws, int v) {
   return sum / static_cast<float>(ws.NumCases);
 }
 
-double SquaredDistanceBound(const Workspace& ws, int numPrototypes) {
-  const int nv = ws.NumVars;
-  if (nv < 1 || (ws.NumCases < 1 && numPrototypes < 1)) return 0.0;
-  alignas(64) float lo[MaxVars];
-  alignas(64) float hi[MaxVars];
-  const float* first = ws.NumCases >= 1 ? ws.DataMatrix.row(1) : ws.Prototypes.row(1);
-  std::copy(first, first + nv, lo);
-  std::copy(first, first + nv, hi);
-  auto widen = [&](const float* x) {
-    for (int i = 0; i < nv; ++i) {
-      lo[i] = std::min(lo[i], x[i]);
-      hi[i] = std::max(hi[i], x[i]);
-    }
-  };
-  for (int c = 1; c <= ws.NumCases; ++c) widen(ws.DataMatrix.row(c));
-  for (int k = 1; k <= numPrototypes; ++k) widen(ws.Prototypes.row(k));
+namespace {
+
+// Distance of a point to the centre, as a double sum over the variables.
+double radius(const float* x, const double* centre, int nv) {
   double s = 0;
   for (int i = 0; i < nv; ++i) {
-    const double t = static_cast<double>(hi[i]) - static_cast<double>(lo[i]);
+    const double t = static_cast<double>(x[i]) - centre[i];
+    s += t * t;
+  }
+  return std::sqrt(s);
+}
+
+double pointDistance(const float* a, const float* b, int nv) {
+  double s = 0;
+  for (int i = 0; i < nv; ++i) {
+    const double t = static_cast<double>(a[i]) - static_cast<double>(b[i]);
     s += t * t;
   }
   return s;
 }
 
-bool DistancesInRange(const Workspace& ws, int numPrototypes) {
-  if (ws.DistanceKind == DistTanimoto) return true;
-  // The computed sums may exceed the exact ones by a few units in the last
-  // place; the margin keeps such a sum below the limit too.
-  return SquaredDistanceBound(ws, numPrototypes) * (1.0 + 1e-12) < DistanceLimit;
+}  // namespace
+
+std::optional<double> DistanceBeyondLimit(const Workspace& ws, int numPrototypes, bool prototypesMove) {
+  const int nv = ws.NumVars;
+  const int nc = ws.NumCases;
+  if (ws.DistanceKind == DistTanimoto || nv < 1 || nc < 1) return std::nullopt;
+  // A computed sum may exceed the exact one by a few units in the last place
+  // and trained prototypes may stray from the hull by a float rounding: the
+  // margin keeps such distances below the limit too.
+  const double limit = DistanceLimit / (1.0 + 1e-6);
+  alignas(64) double centre[MaxVars] = {};
+  for (int c = 1; c <= nc; ++c) {
+    const float* x = ws.DataMatrix.row(c);
+    for (int i = 0; i < nv; ++i) centre[i] += x[i];
+  }
+  for (int i = 0; i < nv; ++i) centre[i] /= nc;
+  // The points a case is compared with: the prototypes, and when they move
+  // (training) every point of the hull of cases and prototypes, whose
+  // farthest points from any case are cases or prototypes.
+  struct Point {
+    double r;
+    const float* x;
+  };
+  std::vector<Point> cases, others;
+  cases.reserve(static_cast<std::size_t>(nc));
+  for (int c = 1; c <= nc; ++c) cases.push_back({radius(ws.DataMatrix.row(c), centre, nv), ws.DataMatrix.row(c)});
+  if (prototypesMove) others = cases;
+  for (int k = 1; k <= numPrototypes; ++k)
+    others.push_back({radius(ws.Prototypes.row(k), centre, nv), ws.Prototypes.row(k)});
+  if (others.empty()) return std::nullopt;
+  auto farthestFirst = [](const Point& a, const Point& b) { return a.r > b.r; };
+  std::sort(cases.begin(), cases.end(), farthestFirst);
+  std::sort(others.begin(), others.end(), farthestFirst);
+  // By the triangle inequality a pair is at most (r_a + r_b)^2 apart; only
+  // pairs whose radii could reach the limit are measured.
+  const double reach = std::sqrt(limit) * (1.0 - 1e-9);
+  for (const Point& a : cases) {
+    if (a.r + others.front().r < reach) break;
+    for (const Point& b : others) {
+      if (a.r + b.r < reach) break;
+      const double d = pointDistance(a.x, b.x, nv);
+      if (d >= limit) return d;
+    }
+  }
+  return std::nullopt;
+}
+
+bool DistancesInRange(const Workspace& ws, int numPrototypes, bool prototypesMove) {
+  return !DistanceBeyondLimit(ws, numPrototypes, prototypesMove);
 }
 
 }  // namespace volmar

@@ -31,19 +31,25 @@
 //                              shared generator: nearest integer to u*n + 0.5
 //                              (halves to even); the draw u = 0, which would
 //                              give case 0, gives case 1.
-//   SquaredDistanceBound(ws,n) squared diagonal of the box spanned by the cases
-//                              and prototypes 1..n: no squared Euclidean distance
-//                              between a case and a prototype inside that box
-//                              can exceed it. Training keeps prototypes inside
-//                              the box, so a bound below DistanceLimit means the
-//                              winner search sees every prototype.
-//   DistancesInRange(ws, n)    false when the distances of this data could reach
-//                              DistanceLimit (squared Euclidean only; Tanimoto
-//                              distances lie in [0, 4/3]). The training run and
-//                              recall refuse such data.
+//   DistanceBeyondLimit(ws, n, move)
+//                              a squared Euclidean distance of at least
+//                              DistanceLimit (less a small margin) that the
+//                              winner search could meet between a case and
+//                              prototypes 1..n, or none. With move (training)
+//                              the prototypes may go anywhere in the hull of
+//                              the cases and prototypes 1..n, so the pairs of
+//                              a case with every case and prototype count;
+//                              without (recall) only the case-prototype pairs.
+//                              Tanimoto distances lie in [0, 4/3]: never.
+//                              Only pairs whose distances to the data's mean
+//                              could add up to the limit are measured.
+//   DistancesInRange(ws, n, move)   no such distance exists. The training run
+//                              and recall refuse data (or prototypes) beyond.
 //
 // The kernels behind SumOfMinDistances, Classify and the presentation step give
 // bit for bit the values CaseDistance gives; the sums are never regrouped.
+
+#include <optional>
 
 #include "core/Workspace.h"
 
@@ -63,7 +69,7 @@ void RandomSeed(Workspace& ws, int n);
 float ColumnMean(const Workspace& ws, int v);
 
 int DrawCase(Workspace& ws);
-double SquaredDistanceBound(const Workspace& ws, int numPrototypes);
-bool DistancesInRange(const Workspace& ws, int numPrototypes);
+std::optional<double> DistanceBeyondLimit(const Workspace& ws, int numPrototypes, bool prototypesMove);
+bool DistancesInRange(const Workspace& ws, int numPrototypes, bool prototypesMove);
 
 }  // namespace volmar

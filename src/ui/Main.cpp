@@ -238,7 +238,12 @@ void TFMain::menuClick(MenuItem item) {
       break;
   }
   const Command command = commandOf(item);
-  if (!command) return;
+  if (!command) {
+    // An item that is offered must answer, also before its command exists.
+    const QString caption = QString::fromUtf8(menuEntry(item).caption).remove(QLatin1Char('&')).trimmed();
+    shell_->message("\"" + caption.toStdString() + "\" is not available yet in this version of Volmar.");
+    return;
+  }
   running_ = true;
   runCommand(*ctx_, command);
   running_ = false;

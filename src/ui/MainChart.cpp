@@ -6,6 +6,10 @@
 #include <QChart>
 #include <QLineSeries>
 #include <QValueAxis>
+#include <QCursor>
+#include <QFontMetricsF>
+#include <QGraphicsSimpleTextItem>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -22,11 +26,9 @@ MainChart::MainChart(QWidget* parent) : QChartView(new QChart, parent) {
   series1_ = new QBarSeries;
   barSet_ = new QBarSet(QStringLiteral("Series1"));
   series1_->append(barSet_);
-  series1_->setLabelsVisible(true);
-  series1_->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-  series1_->setLabelsFormat(QStringLiteral("@value"));
-  series1_->setLabelsPrecision(8);
-  barSet_->setLabelColor(Qt::black);
+  // The value labels are drawn by placeBarLabels, which shortens them to
+  // the width of the bars.
+  series1_->setLabelsVisible(false);
   chart->addSeries(series1_);
 
   series2_ = new QLineSeries;
@@ -52,6 +54,13 @@ MainChart::MainChart(QWidget* parent) : QChartView(new QChart, parent) {
 
   setRenderHint(QPainter::Antialiasing);
   fitLeftAxis();
+  connect(chart, &QChart::plotAreaChanged, this, [this] { placeBarLabels(); });
+  connect(barSet_, &QBarSet::hovered, this, [this](bool inside, int index) {
+    if (inside)
+      QToolTip::showText(QCursor::pos(), barToolTip(index), this);
+    else
+      QToolTip::hideText();
+  });
 }
 
 void MainChart::setTitleLine(const QString& text) {
@@ -72,6 +81,7 @@ void MainChart::clearSeries(Series s) {
     barSet_->remove(0, barSet_->count());
     rebuildCategories();
     fitLeftAxis();
+    placeBarLabels();
   } else {
     series2_->clear();
   }
@@ -83,6 +93,7 @@ void MainChart::addPoint(Series s, double value, const QString& label) {
     barSet_->append(value);
     rebuildCategories();
     fitLeftAxis();
+    placeBarLabels();
   } else {
     series2_->append(static_cast<double>(line_.size() - 1), value);
     rebuildCategories();
@@ -96,6 +107,7 @@ void MainChart::setPointValue(Series s, int position, double value) {
   if (s == Series::Bars) {
     barSet_->replace(position, value);
     fitLeftAxis();
+    placeBarLabels();
   } else {
     series2_->replace(position, static_cast<double>(position), value);
   }
@@ -158,6 +170,129 @@ void MainChart::fitLeftAxis() {
   if (hi <= lo) hi = lo + 1.0;
   const double step = niceStep((hi - lo) * 1.1);
   setLeftRange(std::floor(lo / step) * step, std::ceil(hi * 1.1 / step) * step, step);
+}
+
+namespace {
+
+// x with sig significant digits in fixed notation (no exponent).
+QString fixedDigits(double x, int sig) {
+  const double a = std::fabs(x);
+  const int whole = a >= 1 ? static_cast<int>(std::floor(std::log10(a))) + 1 : 1;
+  return QString::number(x, 'f', std::max(0, sig - whole));
+}
+
+// Texts for a bar's value, longest first: up to 8 significant digits (no
+// exponent), the whole number, then 3, 2 and 1 significant digits, large
+// values with a k/M/G suffix.
+QStringList valueTexts(double v) {
+  QStringList out;
+  QString full = QString::number(v, 'g', 8);
+  if (full.contains(QLatin1Char('e'))) full = QString::number(v, 'f', 0);
+  out << full;
+  const double a = std::fabs(v);
+  if (a >= 1.0) out << QString::number(v, 'f', 0);
+  const char* suffix = a >= 1e9 ? "G" : a >= 1e6 ? "M" : a >= 1e3 ? "k" : "";
+  const double scale = a >= 1e9 ? 1e9 : a >= 1e6 ? 1e6 : a >= 1e3 ? 1e3 : 1.0;
+  for (int digits : {4, 3, 2, 1}) out << fixedDigits(v / scale, digits) + QLatin1String(suffix);
+  out.removeDuplicates();
+  return out;
+}
+
+}  // namespace
+
+// Each bar's value stands over it in the longest text that fits: across,
+// when the whole number fits the bar's share of the plot's width, otherwise
+// upright in the room above the bar (or inside its top), otherwise across in
+// fewer digits. Crowded bars get a smaller font and upright category names.
+void MainChart::placeBarLabels() {
+  QChart* c = chart();
+  while (barLabels_.size() > bars_.size()) {
+    delete barLabels_.back();
+    barLabels_.pop_back();
+  }
+  while (barLabels_.size() < bars_.size()) {
+    auto* item = new QGraphicsSimpleTextItem(c);
+    item->setZValue(10);
+    barLabels_.push_back(item);
+  }
+  if (bars_.empty()) return;
+  const QRectF plot = c->plotArea();
+  const double slot = plot.width() / static_cast<double>(bars_.size());
+  // Category names in a font that fits them into the bars' width.
+  QFont names = c->font();
+  double namePoints = names.pointSizeF() > 0 ? names.pointSizeF() : 8.0;
+  const QString widest = QString::number(bars_.size());
+  while (namePoints > 5.0 && QFontMetricsF(names).horizontalAdvance(widest) > slot - 2)
+    names.setPointSizeF(namePoints -= 0.5);
+  if (names != bottom_->labelsFont()) bottom_->setLabelsFont(names);
+  QFont font = c->font();
+  double points = std::min(font.pointSizeF() > 0 ? font.pointSizeF() : 8.0, 8.0);
+  font.setPointSizeF(points);
+  while (points > 5.0 && QFontMetricsF(font).height() > slot - 0.25) font.setPointSizeF(points -= 0.5);
+  const QFontMetricsF fm(font);
+  const double across = fm.height();
+  for (std::size_t i = 0; i < bars_.size(); ++i) {
+    QGraphicsSimpleTextItem* item = barLabels_[i];
+    item->setFont(font);
+    const double v = bars_[i].value;
+    const QStringList texts = valueTexts(v);
+    const QPointF top = c->mapToPosition(QPointF(static_cast<double>(i), v), series1_);
+    const QPointF base = c->mapToPosition(QPointF(static_cast<double>(i), 0.0), series1_);
+    const double barTop = std::clamp(std::min(top.y(), base.y()), plot.top(), plot.bottom());
+    const double above = barTop - plot.top() - 2;
+    const double within = std::max(top.y(), base.y()) - barTop - 4;
+    auto fitsAcross = [&](const QString& t) { return fm.horizontalAdvance(t) <= slot - 2; };
+    QString text;
+    bool upright = false;
+    if (fitsAcross(texts[0]) || (texts.size() > 1 && fitsAcross(texts[1]))) {
+      text = fitsAcross(texts[0]) ? texts[0] : texts[1];
+    } else if (across <= slot - 0.25) {
+      for (const QString& t : texts)
+        if (fm.horizontalAdvance(t) <= std::max(above, within)) {
+          text = t;
+          upright = true;
+          break;
+        }
+    }
+    if (text.isEmpty()) {
+      text = texts.back();
+      for (const QString& t : texts)
+        if (fitsAcross(t)) {
+          text = t;
+          break;
+        }
+      upright = !fitsAcross(text) && across <= slot - 0.25;
+    }
+    item->setText(text);
+    item->setRotation(upright ? -90 : 0);
+    const double along = fm.horizontalAdvance(text);
+    const bool inside = (upright ? along : across) > above;
+    item->setBrush(inside ? QColor(Qt::white) : QColor(Qt::black));
+    const double cx = top.x();
+    if (upright) {
+      // Turned by -90 degrees about its top left corner, the text runs
+      // upwards from (x, y).
+      const double y = inside ? std::min(barTop + 2 + along, plot.bottom()) : barTop - 2;
+      item->setPos(cx - across / 2, y);
+    } else {
+      const double y = inside ? barTop + 2 : barTop - 2 - across;
+      const double x = std::clamp(cx - along / 2, plot.left(), std::max(plot.left(), plot.right() - along));
+      item->setPos(x, y);
+    }
+    item->setVisible(plot.width() > 0 && plot.height() > 0);
+  }
+}
+
+QString MainChart::barLabelText(int position) const {
+  return barLabels_.at(static_cast<std::size_t>(position))->text();
+}
+QRectF MainChart::barLabelRect(int position) const {
+  return barLabels_.at(static_cast<std::size_t>(position))->sceneBoundingRect();
+}
+QRectF MainChart::plotArea() const { return chart()->plotArea(); }
+QString MainChart::barToolTip(int position) const {
+  const auto& p = bars_.at(static_cast<std::size_t>(position));
+  return p.label + QStringLiteral(": ") + QString::number(p.value, 'g', 15);
 }
 
 int MainChart::pointCount(Series s) const { return static_cast<int>(points(s).size()); }

@@ -8,6 +8,7 @@
 #include "commands/Shell.h"
 
 class QBarCategoryAxis;
+class QGraphicsSimpleTextItem;
 class QBarSeries;
 class QBarSet;
 class QLineSeries;
@@ -44,6 +45,13 @@ class MainChart : public QChartView {
   bool leftAxisAutomatic() const { return leftAuto_; }
   double rightMin() const;
   double rightMax() const;
+  // The value label drawn over bar `position` (shortened where bars are
+  // narrow) and where it stands in the chart's scene.
+  QString barLabelText(int position) const;
+  QRectF barLabelRect(int position) const;
+  QRectF plotArea() const;
+  // The full value of a bar, as its tool tip shows it.
+  QString barToolTip(int position) const;
 
  private:
   struct Point {
@@ -56,6 +64,7 @@ class MainChart : public QChartView {
   void rebuildLine();
   void fitLeftAxis();
   void setLeftRange(double minimum, double maximum, double step);
+  void placeBarLabels();
 
   std::vector<Point> bars_, line_;
   QString title_, foot_;
@@ -66,6 +75,7 @@ class MainChart : public QChartView {
   QBarCategoryAxis* bottom_;
   QValueAxis* left_;
   QValueAxis* right_;
+  std::vector<QGraphicsSimpleTextItem*> barLabels_;
 };
 
 }  // namespace volmar

@@ -43,6 +43,7 @@ constexpr MenuEntry Entries[] = {
   {M::Crosstabulateblockspairwise1,         M::Analysis1,               "C&rosstabulate blocks pairwise",                         "",                                0,  false, true,  true,  false, ""},
   {M::absfrequencies1,                      M::Crosstabulateblockspairwise1, "abs. &frequencies",                                 "",                                0,  false, true,  false, false, ""},
   {M::standardizeddeviations1,              M::Crosstabulateblockspairwise1, "standardized &deviations",                          "",                                0,  true,  true,  false, false, ""},
+  {M::Refineprototypes1,                    M::Analysis1,               "Refine prototypes (batch k-means)",                      "Move the prototypes to the means of their classes until no case changes its class", 0, false, true, false, true, ""},
   {M::Tabulate1,                            Top,                        "&Show",                                                  "ancillary results",               0,  true,  true,  true,  false, ""},
   {M::Prototypes1,                          M::Tabulate1,               "&Prototypes Table",                                      "",                                0,  true,  true,  false, false, ""},
   {M::Adjacencygraph1,                      M::Tabulate1,               "&Adjacency Graph",                                       "",                                18, false, true,  false, false, ""},

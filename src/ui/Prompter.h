@@ -35,6 +35,8 @@ class Prompter {
   virtual void paramDialog(QWidget* parent, ParamDialog& dialog) = 0;
   virtual void aboutBox(QWidget* parent) = 0;
   virtual void openHelp(QWidget* parent, int topic) = 0;
+  // The prototypes table (TPrTable), shown modally until the person closes it.
+  virtual void prototypesTable(QWidget* parent, const GridCells& cells) = 0;
 };
 
 }  // namespace volmar

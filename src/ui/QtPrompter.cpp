@@ -1,4 +1,5 @@
 #include "ui/QtPrompter.h"
+#include "ui/Unit4.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,6 +41,38 @@ Answer ask(QWidget* parent, const std::string& text, QMessageBox::StandardButton
   }
 }
 
+}  // namespace
+
+FilePreset filePreset(const FileDialog& d, const QString& lastDir) {
+  FilePreset p;
+  p.folder = lastDir;
+  if (d.fileName.empty()) return p;
+  const QFileInfo given(QString::fromStdString(d.fileName));
+  if (given.path() != QLatin1String(".") && given.dir().exists()) p.folder = given.absolutePath();
+  // A pattern ("*.wgt") is shown as it is; a name only when the chosen
+  // filter would list it, so that Return never takes a file of another kind.
+  const QString name = given.fileName();
+  if (name.contains(QLatin1Char('*'))) {
+    p.name = name;
+    return p;
+  }
+  QStringList patterns;
+  if (d.filterIndex >= 1 && d.filterIndex <= static_cast<int>(d.filters.size())) {
+    const std::string& f = d.filters[static_cast<std::size_t>(d.filterIndex - 1)];
+    const auto bar = f.find('|');
+    const QString list = QString::fromStdString(bar == std::string::npos ? f : f.substr(bar + 1));
+    patterns = list.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      pattern = pattern.trimmed();
+      if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+    }
+  }
+  if (patterns.isEmpty() || QDir::match(patterns, name)) p.name = name;
+  return p;
+}
+
+namespace {
+
 // Sets up a Qt file dialog from the component's filters, chosen filter,
 // default extension and file name; after a choice, writes the path and the
 // filter back. A name without a folder opens where the last file was chosen.
@@ -60,14 +93,9 @@ bool runFileDialog(QWidget* parent, FileDialog& d, QFileDialog::AcceptMode mode,
   if (d.filterIndex >= 1 && d.filterIndex <= filters.size())
     dlg.selectNameFilter(filters[d.filterIndex - 1]);
   dlg.setDefaultSuffix(QString::fromStdString(d.defaultExt));
-  if (!lastDir.isEmpty()) dlg.setDirectory(lastDir);
-  if (!d.fileName.empty()) {
-    const QFileInfo preset(QString::fromStdString(d.fileName));
-    if (preset.path() != QLatin1String(".") && preset.dir().exists())
-      dlg.setDirectory(preset.absolutePath());
-    // A pattern such as "*.wgt" only narrows the list.
-    if (!preset.fileName().contains(QLatin1Char('*'))) dlg.selectFile(preset.fileName());
-  }
+  const FilePreset preset = filePreset(d, lastDir);
+  if (!preset.folder.isEmpty()) dlg.setDirectory(preset.folder);
+  if (!preset.name.isEmpty()) dlg.selectFile(preset.name);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
   const QString chosen = dlg.selectedFiles().constFirst();
   d.fileName = chosen.toStdString();
@@ -128,5 +156,10 @@ void QtPrompter::aboutBox(QWidget* parent) {
 }
 
 void QtPrompter::openHelp(QWidget* parent, int topic) { help_.showTopic(parent, topic); }
+
+void QtPrompter::prototypesTable(QWidget* parent, const GridCells& cells) {
+  TPrTable table(cells, parent);
+  table.exec();
+}
 
 }  // namespace volmar

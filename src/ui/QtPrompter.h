@@ -26,11 +26,21 @@ class QtPrompter : public Prompter {
   void paramDialog(QWidget* parent, ParamDialog& dialog) override;
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
+  void prototypesTable(QWidget* parent, const GridCells& cells) override;
 
  private:
   HelpViewer& help_;
   QString lastDir_;
 };
+
+// What a file dialog opens with: the folder of the preset name (else the
+// folder last chosen) and, in the name box, the preset pattern or a name the
+// chosen filter matches.
+struct FilePreset {
+  QString folder;
+  QString name;
+};
+FilePreset filePreset(const FileDialog& dialog, const QString& lastDir);
 
 // Message texts join their lines with CR LF; a label wants LF alone.
 QString messageText(const std::string& text);

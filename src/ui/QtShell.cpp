@@ -5,11 +5,16 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QListWidget>
+#include <QScreen>
+#include <algorithm>
 
 #include "ui/MainChart.h"
 #include "ui/Prompter.h"
 #include "ui/StatusLine.h"
+#include "ui/Unit10.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/Unit8.h"
 
 namespace volmar {
 
@@ -111,9 +116,28 @@ void QtShell::refreshChart() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// A new view opens where the last one stood, or beside the main window: to
+// its right where the screen has room, else over its right part below the
+// menu, never off the screen.
 void QtShell::createGraphView() {
+  if (graph_ && graph_->isVisible()) graphPlace_ = QRect(graph_->pos(), graph_->size());
   graph_.reset();
   graph_ = std::make_unique<TForm5>(ws_, c_.window);
+  if (!graphPlace_.isNull()) {
+    graph_->resize(graphPlace_.size());
+    graph_->move(graphPlace_.topLeft());
+    return;
+  }
+  if (!c_.window) return;
+  const QRect main = c_.window->frameGeometry();
+  const QScreen* screen = c_.window->screen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+  const QSize size = graph_->size();
+  QPoint at(main.right() + 8, main.top());
+  if (at.x() + size.width() > avail.right()) at = QPoint(main.right() - size.width(), main.top() + 80);
+  at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - size.width())));
+  at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - size.height())));
+  graph_->move(at);
 }
 
 void QtShell::showGraphView() {
@@ -137,5 +161,12 @@ void QtShell::setBusyCursor(bool busy) {
 void QtShell::beep() { QApplication::beep(); }
 
 void QtShell::openHelp(int topic) { prompter_.openHelp(c_.window, topic); }
+
+// The analysis windows belong to the main window (so that they go with it)
+// but stand on their own, and free themselves when closed.
+void QtShell::showBlocksTable(const GridCells& cells) { (new TBSPrTable(cells, c_.window))->show(); }
+void QtShell::showPairTable(const GridCells& cells) { (new TForm8(cells, c_.window))->show(); }
+void QtShell::showBubbleChart(const BubbleChart& chart) { (new TForm10(*this, chart, c_.window))->show(); }
+void QtShell::showPrototypesTable(const GridCells& cells) { prompter_.prototypesTable(c_.window, cells); }
 
 }  // namespace volmar

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -71,6 +73,10 @@ class QtShell : public Shell {
   void setBusyCursor(bool busy) override;
   void beep() override;
   void openHelp(int topic) override;
+  void showBlocksTable(const GridCells& cells) override;
+  void showPairTable(const GridCells& cells) override;
+  void showBubbleChart(const BubbleChart& chart) override;
+  void showPrototypesTable(const GridCells& cells) override;
 
   Prompter& prompter() { return prompter_; }
   TForm5* graphView() const { return graph_.get(); }
@@ -86,6 +92,9 @@ class QtShell : public Shell {
   Controls c_;
   Prompter& prompter_;
   std::unique_ptr<TForm5> graph_;
+  // Where the graph view stood when the user last had it open in this
+  // session; empty until then.
+  QRect graphPlace_;
   bool busy_ = false;
   long repaintPoints_ = 0;
 };

@@ -104,7 +104,7 @@ std::vector<Hostile> table() {
        [](TempDir& d) { return file(d, "p.wgt", GoodPrototypes + "7 7 7 7\r\n"); }, "", 0,
        "the numbers after the first 8 were ignored.", false},
       {"prototypes huge", Kind::Prototypes, [](TempDir& d) { return file(d, "p.wgt", "1e38 1 1 1\r\n1 1 1 1\r\n"); },
-       "", 1, "The prototypes lie far outside the range of the data", false},
+       "", 1, "The prototypes do not fit these data", false},
       {"prototypes overflow", Kind::Prototypes,
        [](TempDir& d) { return file(d, "p.wgt", "1 1 1 1\r\n1 1 -3.5e38 1\r\n"); }, "", 1,
        "Line 2: '-3.5e38' is beyond the range"},

@@ -114,6 +114,41 @@ TEST_F(Parameters, ANonNumericEntryKeepsTheEntriesBeforeIt) {
   EXPECT_TRUE(closed);
 }
 
+TEST_F(Parameters, ReplicationsNeedAConstantNumberOfPrototypesWhateverWasConverted) {
+  parameterize({{0, "3"}, {1, "3"}, {7, "5"}});  // an accepted set with 5 replications
+  ASSERT_EQ(ws->NumReplications, 5);
+  bool closed = false;
+  // The epochs fail to convert: the range 2..3 is stored beside the earlier
+  // 5 replications, which the rule then sets to 1.
+  parameterize({{0, "2"}, {1, "3"}, {3, "many"}}, &closed);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(ws->LowerLimit, 2);
+  EXPECT_EQ(ws->UpperLimit, 3);
+  EXPECT_EQ(ws->NumReplications, 1);
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{
+                                "Input  error. Repeat.",
+                                "Replication runs require\r\na constant # of prototypes!\r\nReps set to unity."}));
+  EXPECT_FALSE(shell.enabled(MenuItem::Compareoverreplications1));
+}
+
+TEST_F(Parameters, ARefusedAttemptStoresNothingNew) {
+  parameterize({{0, "2"}, {1, "4"}, {2, "10"}});
+  for (auto entries : {std::vector<std::pair<int, const char*>>{{0, "9"}, {1, "3"}, {2, "55"}},
+                       std::vector<std::pair<int, const char*>>{{0, "1"}, {2, "55"}, {4, "2"}}}) {
+    bool closed = true;
+    shell.paramDialogs.push_back([&](ParamDialog& d) {
+      for (const auto& [i, text] : entries) d.edits[static_cast<std::size_t>(i)] = text;
+      closed = d.ok();
+    });
+    runCommand(ctx, parameterize1Click);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(ws->LowerLimit, 2);
+    EXPECT_EQ(ws->UpperLimit, 4);
+    EXPECT_EQ(ws->NumTrials, 10);
+    EXPECT_EQ(ws->InitLearningRate, 0.3);
+  }
+}
+
 TEST_F(Parameters, ANonNumericEntryBeforeAnyAcceptedSetKeepsTheDialogOpen) {
   // The earlier values are still the zeros of a new workspace: training with
   // them would run schedules from 0.

@@ -158,7 +158,9 @@ TEST_F(Recalling, IsRefusedWhenTheDistancesAreBeyondTheWinnerSearch) {
   ws->SumDist[1] = 7;
   runCommand(ctx, recallClick);
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(shell.messages[0].rfind("The squared distances of these data can reach ", 0), 0u);
+  EXPECT_EQ(shell.messages[0].rfind("The squared distances between the data and the prototypes can reach 39999600001,", 0), 0u)
+      << shell.messages[0];
+  EXPECT_NE(shell.messages[0].find("The prototypes do not fit these data"), std::string::npos);
   EXPECT_TRUE(shell.lines.empty());
   EXPECT_EQ(ws->SumDist[1], 7);
 }

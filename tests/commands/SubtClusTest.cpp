@@ -74,6 +74,10 @@ TEST_F(SubtractiveClustering, IdenticalCasesGiveTheLowestNumberAndRepeatWhenKIsL
   EXPECT_EQ(shell.lines[7], "data point # 1");
   EXPECT_EQ(shell.lines[9], "data point # 1");
   EXPECT_EQ(shell.lines[2], "(Next) highest potential is 2.0");
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{
+                                "Density center #3 has a potential of 0 or less:\r\n"
+                                "from there on the centers can repeat data points chosen before.\r\n"
+                                "A smaller radius gives more distinct density centers."}));
 }
 
 TEST_F(SubtractiveClustering, NegativeRadiusActsLikeItsAbsoluteValue) {
@@ -91,7 +95,9 @@ TEST_F(SubtractiveClustering, ABadOrZeroRadiusIsRefusedBeforeAnythingChanges) {
   data({{1}, {2}});
   ws->UseSubtClus = true;
   ws->Prototypes(1, 1) = 42;
-  for (const char* bad : {"abc", "0", "0.0", "1,5"}) {
+  // 4 / r^2 (or 1.5 times it) overflows below about 1.6e-154 and vanishes
+  // above about 1e154.
+  for (const char* bad : {"abc", "0", "0.0", "1,5", "1e-155", "-1e-160", "1.3e-154", "1e300", "1e170"}) {
     shell.inputs.push_back(bad);
     runCommand(ctx, [](Context& c) { SubtClus(c, 2); });
     EXPECT_EQ(shell.messages.back(), std::string("'") + bad + "' is not a valid floating point value");

@@ -233,12 +233,24 @@ TEST_F(Training, ConstantDataAreRefusedBeforeAnythingChanges) {
   EXPECT_FALSE(shell.busy);
 }
 
-TEST_F(Training, DataBeyondTheRankingBoundAreRefused) {
+TEST_F(Training, OnlyDataWhoseDistancesReachTheRankingBoundAreRefused) {
+  // Largest squared distance 6.4e9, though the box's diagonal is 1.28e10.
+  const float points[6][2] = {{4e4f, 0}, {-4e4f, 0}, {0, 4e4f}, {0, -4e4f}, {2e4f, 0}, {0, 2e4f}};
+  ws->NumCases = 6;
+  for (int c = 1; c <= 6; ++c)
+    for (int v = 1; v <= 2; ++v) ws->DataMatrix(c, v) = points[c - 1][v - 1];
   params(2, 2);
+  train();
+  for (const std::string& m : shell.messages) EXPECT_EQ(m.find("can reach"), std::string::npos) << m;
+  EXPECT_EQ(shell.statuses.back(), "Done.");
+
   ws->DataMatrix(1, 1) = 1e6f;
   ws->DataMatrix(2, 1) = -1e6f;
+  shell.messages.clear();
   train();
   ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].rfind("The squared distances of these data can reach 4000000000000,", 0), 0u)
+      << shell.messages[0];
   EXPECT_NE(shell.messages[0].find("more than the training can rank"), std::string::npos);
   EXPECT_FALSE(shell.busy);
 }

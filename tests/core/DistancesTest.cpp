@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -267,20 +268,35 @@ TEST(ColumnMean, SumsInThirtyTwoBits) {
   EXPECT_EQ(ColumnMean(*ws, 1), 0.0f);
 }
 
-TEST(DistanceRange, BoundIsTheSquaredDiagonalAndRefusesDataThatCanReachTheLimit) {
-  auto ws = MakeWorkspace(DistEuclidean);
-  SetData(*ws, {{0, 5}, {3, 1}, {1, 2}});
-  SetPrototypes(*ws, {{-1, 2}});
-  EXPECT_EQ(SquaredDistanceBound(*ws, 0), 9.0 + 16.0);
-  EXPECT_EQ(SquaredDistanceBound(*ws, 1), 16.0 + 16.0);
-
-  SetData(*ws, {{0, 0}, {9e4f, 0}});
-  EXPECT_TRUE(DistancesInRange(*ws, 0));
-  ws->DataMatrix(2, 2) = 5e4f;  // 8.1e9 + 2.5e9
-  EXPECT_FALSE(DistancesInRange(*ws, 0));
-  ws->DataMatrix(2, 2) = 0;
-  ws->DataMatrix(2, 1) = 1e5f;  // exactly 1e10
-  EXPECT_FALSE(DistancesInRange(*ws, 0));
-  ws->DistanceKind = DistTanimoto;  // Tanimoto distances stay within [0, 4/3]
-  EXPECT_TRUE(DistancesInRange(*ws, 0));
+TEST(DistanceRange, RefusesOnlyDistancesThatReallyReachTheLimit) {
+  struct Case {
+    const char* what;
+    std::vector<std::vector<float>> data, prototypes;
+    bool move;
+    std::optional<double> beyond;
+  } cases[] = {
+      // The box diagonal is 1.28e10, the largest distance 6.4e9.
+      {"spread points", {{4e4f, 0}, {-4e4f, 0}, {0, 4e4f}, {0, -4e4f}, {2e4f, 0}, {0, 2e4f}}, {}, true,
+       std::nullopt},
+      {"just below", {{0, 0}, {9e4f, 0}, {0, 4.3e4f}}, {}, true, std::nullopt},
+      {"two cases 1e5 apart", {{0, 0}, {1e5f, 0}, {5e4f, 1}}, {}, true, 1e10},
+      {"8.1e9 + 2.5e9", {{0, 0}, {9e4f, 5e4f}}, {}, true, 8.1e9 + 2.5e9},
+      // Prototypes as they are widen the hull in training ...
+      {"far prototype, training", {{0, 0}, {1, 1}}, {{2e5f, 0}}, true, 4e10},
+      // ... in recall only their own distances count.
+      {"far prototype, recall", {{0, 0}, {1, 1}}, {{2e5f, 0}}, false, 4e10},
+      {"cases far apart, near prototype, recall", {{0, 0}, {1.5e5f, 0}}, {{7.5e4f, 0}}, false,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto ws = MakeWorkspace(DistEuclidean);
+    SetData(*ws, c.data);
+    if (!c.prototypes.empty()) SetPrototypes(*ws, c.prototypes);
+    const int n = static_cast<int>(c.prototypes.size());
+    EXPECT_EQ(DistanceBeyondLimit(*ws, n, c.move), c.beyond);
+    EXPECT_EQ(DistancesInRange(*ws, n, c.move), !c.beyond);
+    ws->DistanceKind = DistTanimoto;  // Tanimoto distances stay within [0, 4/3]
+    EXPECT_TRUE(DistancesInRange(*ws, n, c.move));
+  }
 }

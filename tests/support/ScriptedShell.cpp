@@ -138,4 +138,21 @@ void ScriptedShell::setBusyCursor(bool b) { busy = b; }
 void ScriptedShell::beep() { ++beeps; }
 void ScriptedShell::openHelp(int topic) { helpTopics.push_back(topic); }
 
+void ScriptedShell::showBlocksTable(const GridCells& cells) {
+  blocksTables.push_back(cells);
+  events.push_back("blocksTable");
+}
+void ScriptedShell::showPairTable(const GridCells& cells) {
+  pairTables.push_back(cells);
+  events.push_back("pairTable");
+}
+void ScriptedShell::showBubbleChart(const BubbleChart& chart) {
+  bubbleCharts.push_back(chart);
+  events.push_back("bubbleChart");
+}
+void ScriptedShell::showPrototypesTable(const GridCells& cells) {
+  prototypesTables.push_back(cells);
+  events.push_back("prototypesTable");
+}
+
 }  // namespace volmar::test

@@ -40,6 +40,9 @@ class ScriptedShell : public Shell {
   int graphCreated = 0;
   int graphShown = 0;
   int selectCount = 0;
+  // Analysis windows opened, in order of their kind.
+  std::vector<GridCells> blocksTables, pairTables, prototypesTables;
+  std::vector<BubbleChart> bubbleCharts;
 
   // Answers.
   std::deque<Answer> answers;
@@ -79,6 +82,10 @@ class ScriptedShell : public Shell {
   void setBusyCursor(bool b) override;
   void beep() override;
   void openHelp(int topic) override;
+  void showBlocksTable(const GridCells& cells) override;
+  void showPairTable(const GridCells& cells) override;
+  void showBubbleChart(const BubbleChart& chart) override;
+  void showPrototypesTable(const GridCells& cells) override;
 };
 
 }  // namespace volmar::test

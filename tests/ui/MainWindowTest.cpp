@@ -24,6 +24,7 @@
 #include "ui/Unit2.h"
 #include "ui/Unit5.h"
 #include "ui/Main.h"
+#include "ui/MenuTable.h"
 
 using namespace volmar;
 using volmar::test::ScriptedPrompter;
@@ -175,7 +176,7 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
                          "&Compare over replications", "&Similarity of prototypes",
                          "Trim &adjacency graph", "Rest&ore adjacency graph",
                          "&Blocks(samples)xPrototypes contingency table",
-                         "C&rosstabulate blocks pairwise"}));
+                         "C&rosstabulate blocks pairwise", "Refine prototypes (batch k-means)"}));
   EXPECT_EQ(captions(win->submenu(M::Initialize1)),
             (QStringList{"Read prototypes from &file", "&Subtractive clustering"}));
   EXPECT_EQ(captions(win->submenu(M::Similarityofprototypes1)),
@@ -413,4 +414,63 @@ TEST_F(MainWindow, ShowAdjacencyGraphOpensTheViewOnceEnabled) {
   win->action(M::Adjacencygraph1)->trigger();
   EXPECT_TRUE(win->graphView()->isVisible());
   EXPECT_EQ(win->graphView()->windowTitle(), "Connection (un)learning - Sammon projection in 2 dims");
+}
+
+TEST_F(MainWindow, EveryMenuItemAnswersWhenChosen) {
+  // Each command item, enabled with its menus, is chosen once with every
+  // question answered No or Cancel; it must show something: a message, a
+  // question, a dialog, a line, a status text or a window.
+  auto visibleWindows = [] {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) n += w->isVisible();
+    return n;
+  };
+  for (const MenuEntry& e : menuTable()) {
+    if (e.submenu) continue;
+    SCOPED_TRACE(e.caption);
+    for (MenuItem i = e.item; i != M::Count_; i = menuEntry(i).parent) win->action(i)->setEnabled(true);
+    ask.answers.assign(4, Answer::No);
+    ask.openFiles.assign(2, "");
+    ask.saveFiles.assign(2, "");
+    const auto shown = [&] {
+      return ask.messages.size() + ask.questions.size() + ask.openDialogsShown.size() +
+             ask.saveDialogsShown.size() + ask.helpTopics.size() + static_cast<std::size_t>(ask.aboutBoxes) +
+             static_cast<std::size_t>(ask.dataDialogsShown + ask.paramDialogsShown) +
+             ask.prototypesTables.size();
+    };
+    const std::size_t before = shown();
+    const int lines = win->ListBox1->count();
+    const QString status = win->Panel3->status();
+    const int windows = visibleWindows();
+    win->action(e.item)->trigger();
+    const bool answered = shown() > before || win->ListBox1->count() != lines ||
+                          win->Panel3->status() != status || visibleWindows() != windows;
+    EXPECT_TRUE(answered) << "choosing it does nothing";
+  }
+}
+
+TEST_F(MainWindow, BarLabelsStayInsideThePlotAndApartUpToThirtyBars) {
+  win->show();
+  MainChart& chart = *win->Chart1;
+  for (int n : {4, 10, 30}) {
+    SCOPED_TRACE(n);
+    chart.clearSeries(Series::Bars);
+    chart.clearSeries(Series::Line);
+    for (int i = 0; i < n; ++i) {
+      chart.addPoint(Series::Bars, 1602126.4 - 37311.25 * i, QString::number(i + 1));
+      chart.addPoint(Series::Line, 0.5, QString::number(i + 1));
+    }
+    QApplication::processEvents();
+    if (const char* shots = std::getenv("VOLMAR_SCREENSHOTS"))
+      win->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/bars-%1.png").arg(n));
+    const QRectF plot = chart.plotArea().adjusted(-1, -1, 1, 1);
+    for (int i = 0; i < n; ++i) {
+      const QRectF r = chart.barLabelRect(i);
+      EXPECT_TRUE(plot.contains(r)) << i << ": " << chart.barLabelText(i).toStdString();
+      // Neighbours may share an edge, not more.
+      EXPECT_TRUE(i == 0 || !r.adjusted(0.5, 0.5, -0.5, -0.5).intersects(chart.barLabelRect(i - 1))) << i;
+      EXPECT_EQ(chart.barToolTip(i), QString::number(i + 1) + ": " + QString::number(1602126.4 - 37311.25 * i, 'g', 15));
+    }
+    EXPECT_TRUE(n != 4 || chart.barLabelText(0) == "1602126.4") << chart.barLabelText(0).toStdString();
+  }
 }

@@ -13,9 +13,13 @@
 #include "ui/QtShell.h"
 #include "ui/StatusLine.h"
 #include "ui/Unit5.h"
+#include "ui/QtPrompter.h"
+#include "support/TempDir.h"
+#include <QMenuBar>
 
 using namespace volmar;
 using volmar::test::ScriptedPrompter;
+using volmar::test::TempDir;
 
 namespace {
 
@@ -177,4 +181,44 @@ TEST_F(QtShellOnWindow, EachRunGetsANewHiddenGraphView) {
   EXPECT_FALSE(sh.graphView()->isVisible());
   sh.showGraphView();
   EXPECT_TRUE(sh.graphView()->isVisible());
+}
+
+TEST(FileDialogPresets, ShowThePatternAndOnlyANameTheFilterMatches) {
+  TempDir dir;
+  const std::string data = dir.write("survey.dat", "1");
+  struct Case {
+    std::vector<std::string> filters;
+    int index;
+    std::string fileName;
+    QString name;
+  } cases[] = {
+      {{"Weights (*.wgt)|*.wgt"}, 1, "*.wgt", "*.wgt"},
+      {{"Weights (*.wgt)|*.wgt"}, 1, data, ""},  // the data file is not offered for prototypes
+      {{"Data|*.dat;*.asc", "All|*.*"}, 1, data, "survey.dat"},
+      {{"Text|*.txt", "All files|*.*"}, 2, data, "survey.dat"},
+      {{}, 1, data, "survey.dat"},
+  };
+  for (const Case& c : cases) {
+    FileDialog d;
+    d.filters = c.filters;
+    d.filterIndex = c.index;
+    d.fileName = c.fileName;
+    const FilePreset p = filePreset(d, QStringLiteral("/elsewhere"));
+    EXPECT_EQ(p.name, c.name) << c.fileName;
+    // The folder of a preset path is kept whatever the name.
+    EXPECT_EQ(p.folder, c.fileName == "*.wgt" ? QStringLiteral("/elsewhere") : QString::fromStdString(dir.path()));
+  }
+}
+
+TEST_F(QtShellOnWindow, TheGraphViewOpensBesideTheMainWindowOrWhereItWasLeft) {
+  win.show();
+  sh.createGraphView();
+  TForm5* view = win.graphView();
+  const QRect menu(win.menuBar()->mapToGlobal(QPoint(0, 0)), win.menuBar()->size());
+  EXPECT_FALSE(view->frameGeometry().intersects(menu));
+  view->show();
+  view->move(123, 456);
+  const QPoint left = view->pos();
+  sh.createGraphView();
+  EXPECT_EQ(win.graphView()->pos(), left);
 }

@@ -6,6 +6,9 @@
 
 #include "ui/Param.h"
 #include "ui/Unit2.h"
+#include "ui/Unit4.h"
+
+#include <QTimer>
 
 namespace volmar::test {
 
@@ -53,6 +56,7 @@ bool ScriptedPrompter::openFile(QWidget*, FileDialog& dialog) {
 }
 
 bool ScriptedPrompter::saveFile(QWidget*, FileDialog& dialog) {
+  saveDialogsShown.push_back(dialog);
   if (saveFiles.empty()) {
     ADD_FAILURE() << "unexpected save dialog";
     return false;
@@ -93,5 +97,20 @@ void ScriptedPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {
 void ScriptedPrompter::aboutBox(QWidget*) { ++aboutBoxes; }
 
 void ScriptedPrompter::openHelp(QWidget*, int topic) { helpTopics.push_back(topic); }
+
+void ScriptedPrompter::prototypesTable(QWidget* parent, const GridCells& cells) {
+  prototypesTables.push_back(cells);
+  if (prototypesTableScripts.empty()) return;
+  auto script = prototypesTableScripts.front();
+  prototypesTableScripts.pop_front();
+  TPrTable table(cells, parent);
+  // Runs once the modal loop has started, then closes the window as its
+  // close box would.
+  QTimer::singleShot(0, &table, [&table, script] {
+    script(table);
+    table.close();
+  });
+  table.exec();
+}
 
 }  // namespace volmar::test

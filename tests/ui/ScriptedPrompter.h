@@ -10,6 +10,7 @@
 namespace volmar {
 class TBtnRightDlg;
 class TForm1;
+class TPrTable;
 }  // namespace volmar
 
 namespace volmar::test {
@@ -23,6 +24,7 @@ class ScriptedPrompter : public Prompter {
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   std::vector<FileDialog> openDialogsShown;
+  std::vector<FileDialog> saveDialogsShown;
   std::vector<int> helpTopics;
   int aboutBoxes = 0;
   int dataDialogsShown = 0;
@@ -35,6 +37,11 @@ class ScriptedPrompter : public Prompter {
   // Work the dialog's controls; an empty queue presses "&OK".
   std::deque<std::function<void(TBtnRightDlg&)>> dataDialogs;
   std::deque<std::function<void(TForm1&)>> paramDialogs;
+  // The prototypes tables shown; while one is open modally (the real
+  // window, run by exec) the script looks at it, then it is closed. An
+  // empty queue records the cells without showing the window.
+  std::vector<GridCells> prototypesTables;
+  std::deque<std::function<void(TPrTable&)>> prototypesTableScripts;
 
   void message(QWidget* parent, const std::string& text) override;
   Answer askYesNo(QWidget* parent, const std::string& text) override;
@@ -47,6 +54,7 @@ class ScriptedPrompter : public Prompter {
   void paramDialog(QWidget* parent, ParamDialog& dialog) override;
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
+  void prototypesTable(QWidget* parent, const GridCells& cells) override;
 
  private:
   Answer nextAnswer(const std::string& text, Answer fallback);
