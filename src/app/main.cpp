@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QScreen>
 #include <cstdio>
+#include <new>
 #include <string_view>
 
 #include "core/Workspace.h"
@@ -12,21 +13,9 @@
 #include "ui/QtPrompter.h"
 #include "ui/Unit3.h"
 
-int main(int argc, char** argv) {
-  // Answered before any window or display is needed.
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--version") {
-      std::printf("volmar %s\n", VOLMAR_VERSION);
-      return 0;
-    }
-    if (arg == "--help" || arg == "-h") {
-      std::printf("usage: volmar [--version] [--help]\n\n"
-                  "Starts the Volmar desktop program. Scripted runs without a display:\n"
-                  "volmar-batch --help.\n");
-      return 0;
-    }
-  }
+namespace {
+
+int run(int argc, char** argv) {
   QApplication app(argc, argv);
   // Qt takes the system locale for C conversions as well; numbers are read
   // and written with a decimal point everywhere.
@@ -50,4 +39,32 @@ int main(int argc, char** argv) {
   main.move(screen.center() - main.frameGeometry().center() + main.pos());
   main.show();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Answered before any window or display is needed.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--version") {
+      std::printf("volmar %s\n", VOLMAR_VERSION);
+      return 0;
+    }
+    if (arg == "--help" || arg == "-h") {
+      std::printf("usage: volmar [--version] [--help]\n\n"
+                  "Starts the Volmar desktop program. Scripted runs without a display:\n"
+                  "volmar-batch --help.\n");
+      return 0;
+    }
+  }
+  // Every menu command reports its own allocation failure and the program
+  // goes on; one outside the commands (start-up, painting) ends it with a
+  // message instead of an abort.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("Volmar: not enough memory; the program was stopped.\n", stderr);
+    return 1;
+  }
 }

@@ -12,6 +12,7 @@
 
 #include "batch/CommandTable.h"
 #include "batch/Session.h"
+#include "commands/FileIO.h"
 #include "core/Random.h"
 
 namespace volmar::batch {
@@ -41,7 +42,8 @@ void printHelp(std::FILE* out) {
                "  --status   also print every change of the status line\n"
                "  --version  print the version and end\n\n"
                "Exit status: 0 all commands ran, 1 a command ended with an error (the rest\n"
-               "were not run), 2 bad arguments or a script that cannot be parsed.\n");
+               "were not run) or memory ran out, 2 bad arguments or a script that cannot be\n"
+               "read or parsed.\n");
 }
 
 std::optional<std::uint32_t> parseSeed(std::string_view text) {
@@ -52,12 +54,25 @@ std::optional<std::uint32_t> parseSeed(std::string_view text) {
   return static_cast<std::uint32_t>(v);
 }
 
-std::optional<std::string> readAll(std::FILE* in) {
+// Far more than any script needs; a runaway input (a device, an endless
+// pipe) stops here instead of filling the memory.
+constexpr std::size_t MaxScriptBytes = std::size_t{16} << 20;
+
+std::optional<std::string> readAll(std::FILE* in, std::string& why) {
   std::string text;
   char buf[65536];
   std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) text.append(buf, n);
-  if (std::ferror(in)) return std::nullopt;
+  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) {
+    if (text.size() + n > MaxScriptBytes) {
+      why = "File too large: more than " + std::to_string(MaxScriptBytes >> 20) + " MB";
+      return std::nullopt;
+    }
+    text.append(buf, n);
+  }
+  if (std::ferror(in)) {
+    why = std::strerror(errno);
+    return std::nullopt;
+  }
   return text;
 }
 
@@ -113,16 +128,20 @@ int batchMain(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
 
   std::optional<std::string> text;
   std::string name = opt.script;
+  std::string why;
   if (opt.script == "-") {
     name = "<stdin>";
-    text = readAll(in);
-  } else if (std::FILE* f = std::fopen(opt.script.c_str(), "rb")) {
-    text = readAll(f);
-    std::fclose(f);
+    text = readAll(in, why);
   } else {
-    return usageError("cannot read the script " + opt.script + ": " + std::strerror(errno));
+    // Only a regular file is a script: a folder, a device or a FIFO is
+    // refused before anything is read from it.
+    try {
+      text = readTextFile(opt.script, MaxScriptBytes);
+    } catch (const FileReadError& e) {
+      why = e.reason();
+    }
   }
-  if (!text) return usageError("cannot read the script " + name);
+  if (!text) return usageError("cannot read the script " + name + ": " + why);
 
   const ParsedScript parsed = parseScript(*text, commandTable());
   if (!parsed.errors.empty()) {

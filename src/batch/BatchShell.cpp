@@ -232,4 +232,18 @@ void BatchShell::printGraphView() {
   });
 }
 
+#if !VOLMAR_BATCH_HAS_QT
+// Without Qt there is no PDF writer; printing() refuses before these are
+// reached, and they refuse too.
+void printJobToPdf(const std::string&, const std::function<void(PrintCanvas&)>&) {
+  throw CommandError("Printing failed: this volmar-batch was built without Qt.");
+}
+void printChartToPdf(const std::string&, const ChartContents&) {
+  throw CommandError("Printing failed: this volmar-batch was built without Qt.");
+}
+void printGraphToPdf(const std::string&, const Workspace&) {
+  throw CommandError("Printing failed: this volmar-batch was built without Qt.");
+}
+#endif
+
 }  // namespace volmar::batch

@@ -53,6 +53,20 @@ std::optional<std::string> splitWords(std::string_view line, std::vector<Word>& 
   }
 }
 
+// A control character in a line (other than the tab and the carriage return
+// that separate words): it would cut a file name short or hide in a word.
+std::optional<std::string> controlCharacterIn(std::string_view line) {
+  for (std::size_t k = 0; k < line.size(); ++k) {
+    const auto c = static_cast<unsigned char>(line[k]);
+    if ((c < 32 && c != '\t' && c != '\r') || c == 127) {
+      static const char* hex = "0123456789ABCDEF";
+      return std::string("the line holds the control character 0x") + hex[c >> 4] + hex[c & 15] +
+             " at column " + std::to_string(k + 1) + "; script lines cannot hold control characters";
+    }
+  }
+  return std::nullopt;
+}
+
 std::vector<std::string_view> phraseWords(std::string_view phrase) {
   std::vector<std::string_view> out;
   std::size_t i = 0;
@@ -104,33 +118,36 @@ const CommandSpec* matchCommand(const std::vector<Word>& words, std::span<const 
       firstWords.push_back(first);
   }
   if (!alternatives.empty()) {
-    error = "'" + words[0].text + "' must be followed by what to do: expected " +
+    error = quoteToken(words[0].text) + " must be followed by what to do: expected " +
             joinQuoted(alternatives, ", ");
   } else {
-    error = "unknown command '" + words[0].text + "'; expected one of " +
+    error = "unknown command " + quoteToken(words[0].text) + "; expected one of " +
             joinQuoted(firstWords, ", ");
   }
   return nullptr;
 }
 
-std::optional<std::string> checkValue(const AnswerKey& key, const std::string& value) {
+std::optional<std::string> checkValue(const AnswerKey& key, const std::string& rawValue) {
   const std::string name(key.name);
+  // Messages quote a long value only in part.
+  const std::string value = rawValue.size() > QuotedTokenLength ? quoteToken(rawValue) : rawValue;
   switch (key.kind) {
+    // Only the form is checked: a number too large for the entry is the
+    // dialog's to refuse, with the words it uses for every entry.
     case ValueKind::Integer:
-      if (value.empty() || !parseIntegerEntry(value)) return name + "=" + value + ": expected an integer";
+      if (!isIntegerEntry(rawValue)) return name + "=" + value + ": expected an integer";
       return std::nullopt;
     case ValueKind::Real:
-      if (value.empty() || !parseRealEntry(value))
-        return name + "=" + value + ": expected a number (with '.' as the decimal point)";
+      if (!isRealEntry(rawValue)) return name + "=" + value + ": expected a number (with '.' as the decimal point)";
       return std::nullopt;
     case ValueKind::Choice: {
-      if (std::find(key.choices.begin(), key.choices.end(), value) != key.choices.end())
+      if (std::find(key.choices.begin(), key.choices.end(), rawValue) != key.choices.end())
         return std::nullopt;
       std::vector<std::string> c(key.choices.begin(), key.choices.end());
       return name + "=" + value + ": expected " + joinQuoted(c, ", ");
     }
     case ValueKind::Text:
-      if (value.empty()) return name + "= needs a value";
+      if (rawValue.empty()) return name + "= needs a value";
       return std::nullopt;
   }
   return std::nullopt;
@@ -144,7 +161,7 @@ std::size_t requiredArguments(const CommandSpec& spec) {
 
 std::optional<std::string> parseLine(const std::vector<Word>& words, std::span<const CommandSpec> table,
                                      ScriptLine& out) {
-  if (words[0].keyLength) return "a line must start with a command, not the answer '" + words[0].text + "'";
+  if (words[0].keyLength) return "a line must start with a command, not the answer " + quoteToken(words[0].text);
   std::size_t taken = 0;
   std::string error;
   out.spec = matchCommand(words, table, taken, error);
@@ -155,7 +172,7 @@ std::optional<std::string> parseLine(const std::vector<Word>& words, std::span<c
     const Word& w = words[k];
     if (!w.keyLength) {
       if (out.arguments.size() >= spec.arguments.size())
-        return "unexpected '" + w.text + "'; expected " + usageOf(spec);
+        return "unexpected " + quoteToken(w.text) + "; expected " + usageOf(spec);
       if (w.text.empty()) return "'" + name + "' needs a non-empty " + std::string(spec.arguments[out.arguments.size()]);
       out.arguments.push_back(w.text);
       continue;
@@ -217,6 +234,10 @@ ParsedScript parseScript(std::string_view text, std::span<const CommandSpec> tab
     const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
     const std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
+    if (auto bad = controlCharacterIn(line)) {
+      result.errors.push_back({number, *bad});
+      continue;
+    }
     std::vector<Word> words;
     if (auto bad = splitWords(line, words)) {
       result.errors.push_back({number, *bad});

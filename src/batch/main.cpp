@@ -1,5 +1,15 @@
 #include <cstdio>
+#include <new>
 
 #include "batch/BatchMain.h"
 
-int main(int argc, char** argv) { return volmar::batch::batchMain(argc, argv, stdin, stdout, stderr); }
+int main(int argc, char** argv) {
+  // Commands report their own allocation failures; this catches one while
+  // the script is read or parsed.
+  try {
+    return volmar::batch::batchMain(argc, argv, stdin, stdout, stderr);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "volmar-batch: not enough memory; the run was stopped\n");
+    return volmar::batch::ExitCommandFailed;
+  }
+}

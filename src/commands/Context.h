@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -30,10 +31,17 @@ class CommandError : public std::runtime_error {
 // Runs one menu command: an error raised inside it ends the command and is
 // reported with its text; the cursor is put back to normal so that a failed
 // command never leaves the hourglass on.
+// An allocation failure ends the command like any other error.
+inline constexpr const char* OutOfMemoryText =
+    "Not enough memory to complete the command.";
+
 template <typename Fn>
 void runCommand(Context& ctx, Fn&& fn) {
   try {
     fn(ctx);
+  } catch (const std::bad_alloc&) {
+    ctx.shell.setBusyCursor(false);
+    ctx.shell.message(OutOfMemoryText);
   } catch (const std::exception& e) {
     ctx.shell.setBusyCursor(false);
     ctx.shell.message(e.what());

@@ -7,7 +7,11 @@
 
 namespace volmar {
 
-DataMatrixDialog::DataMatrixDialog(Context& ctx) : ctx_(ctx) {}
+DataShape DataShape::of(const Workspace& ws) {
+  return {ws.NumCases, ws.NumVars, ws.KBlocks, ws.KSamples, ws.BlockSize, ws.CaseFirst};
+}
+
+DataMatrixDialog::DataMatrixDialog(Context& ctx) : shape(DataShape::of(ctx.ws)), ctx_(ctx) {}
 
 void DataMatrixDialog::selectKBlock() {
   kblock = true;
@@ -26,13 +30,13 @@ void DataMatrixDialog::selectKSample() {
 void DataMatrixDialog::selectCaseFirst() {
   casefirst = true;
   measfirst = false;
-  ctx_.ws.CaseFirst = true;
+  shape.CaseFirst = true;
 }
 
 void DataMatrixDialog::selectMeasFirst() {
   measfirst = true;
   casefirst = false;
-  ctx_.ws.CaseFirst = false;
+  shape.CaseFirst = false;
 }
 
 void DataMatrixDialog::help() { ctx_.shell.message("Use the context-specific hints."); }
@@ -42,16 +46,19 @@ namespace {
 // Converts one entry; on a bad entry shows why and returns nothing.
 std::optional<int> entry(Shell& shell, const std::string& text, int lo, int hi, const char* what) {
   const auto v = parseIntegerEntry(text);
-  if (!v) {
-    shell.message("'" + text + "' is not a valid integer value");
-    return std::nullopt;
-  }
-  if (*v < lo || *v > hi) {
+  const auto refuse = [&](const std::string& entered) {
     shell.message(std::string("The ") + what + " must be from " + std::to_string(lo) + " to " +
-                  std::to_string(hi) + "; " + std::to_string(*v) + " was entered." + LineBreak +
+                  std::to_string(hi) + "; " + entered + " was entered." + LineBreak +
                   "Please correct the entry.");
     return std::nullopt;
+  };
+  if (!v) {
+    // Digits beyond 32 bits are a number all the same, just far too large.
+    if (isIntegerEntry(text)) return refuse(quoteToken(text));
+    shell.message(quoteToken(text) + " is not a valid integer value");
+    return std::nullopt;
   }
+  if (*v < lo || *v > hi) return refuse(std::to_string(*v));
   return *v;
 }
 
@@ -69,12 +76,11 @@ bool DataMatrixDialog::ok() {
     if (!b) return false;
     block = *b;
   }
-  Workspace& ws = ctx_.ws;
-  ws.NumCases = *cases;
-  ws.NumVars = *vars;
-  ws.KBlocks = kblock;
-  ws.KSamples = ksample;
-  ws.BlockSize = block;
+  shape.NumCases = *cases;
+  shape.NumVars = *vars;
+  shape.KBlocks = kblock;
+  shape.KSamples = ksample;
+  shape.BlockSize = block;
   return true;
 }
 

@@ -1,16 +1,31 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Workspace.h"
 
 namespace volmar {
 
-// Reads rows of NumVars numbers from the text of a data file into
-// DataMatrix, until the text ends or NumCases rows are in, dropping the rest
-// of the line after each row. Returns the number of rows read. Throws
-// InvalidNumber at a token that is not a number; the rows read before it
-// stay in the matrix.
+// Reads rows of `numVars` numbers from the text of a data file, until the
+// text ends or `numCases` rows are in, dropping the rest of the line after
+// each row. The values go to `rows`, row after row, `numVars` each; returns
+// the number of rows read. Throws InvalidNumber or NumberOutOfRange at a
+// token that cannot be read; `rows` then holds the rows before it.
+// `numbersLeft`, when given, says whether numbers follow the last case.
+int readDataRows(std::string_view text, int numCases, int numVars, std::vector<float>& rows,
+                 bool* numbersLeft = nullptr);
+
+// The same straight into DataMatrix with the workspace's NumCases and
+// NumVars; the rows before a faulty token stay in the matrix.
 int readDataRows(Workspace& ws, std::string_view text);
+
+// What a data file looks like beside the shape it was read with, for the
+// notes after "N records read.": empty when nothing is worth saying.
+// `rowsRead` rows of `numVars` numbers were read and `numbersLeft` says
+// whether numbers followed the last case read.
+std::vector<std::string> dataFileNotes(std::string_view text, int numVars, int rowsRead,
+                                       bool numbersLeft);
 
 }  // namespace volmar

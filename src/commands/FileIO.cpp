@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <new>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,29 +19,73 @@ namespace {
 [[noreturn]] void fail(const std::string& what, const std::string& path, int err) {
   throw CommandError(what + " \"" + path + "\": " + std::strerror(err));
 }
+
+// A path as a message shows it: paths longer than any real one (a runaway
+// script line, say) are cut.
+std::string shownPath(const std::string& path) {
+  constexpr std::size_t Longest = 300;
+  return path.size() <= Longest ? path : path.substr(0, Longest) + "...";
+}
+
+[[noreturn]] void failRead(const std::string& what, const std::string& path, const std::string& reason) {
+  throw FileReadError(what + " \"" + shownPath(path) + "\": " + reason, reason);
+}
+
+// What a file that is not a regular one is, in the words `ls` and `file` use.
+const char* kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return std::strerror(EISDIR);
+  if (S_ISCHR(mode)) return "Is a character device, not a regular file";
+  if (S_ISBLK(mode)) return "Is a block device, not a regular file";
+  if (S_ISFIFO(mode)) return "Is a pipe (FIFO), not a regular file";
+  if (S_ISSOCK(mode)) return "Is a socket, not a regular file";
+  return "Is not a regular file";
+}
+
+std::string megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 }  // namespace
 
-std::string readTextFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fail("Cannot open file", path, errno);
+std::string readTextFile(const std::string& path, std::size_t limit) {
+  // Not blocking on the open: a FIFO without a writer would wait forever.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) failRead("Cannot open file", path, std::strerror(errno));
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
     ::close(fd);
-    fail("Cannot open file", path, EISDIR);
+    failRead("Cannot open file", path, std::strerror(err));
   }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    failRead("Cannot open file", path, kindOf(st.st_mode));
+  }
+  const auto tooLong = [&] {
+    ::close(fd);
+    failRead("Cannot read file", path,
+             "File too large: more than " + megabytes(limit) + ", far more than any data file can need");
+  };
+  if (st.st_size > 0 && static_cast<std::uintmax_t>(st.st_size) > limit) tooLong();
+  // A regular file never blocks; reads go on as usual.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   std::string text;
-  if (st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
-  char buf[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      fail("Cannot read file", path, err);
+  try {
+    if (st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[1 << 16];
+    for (;;) {
+      const ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        const int err = errno;
+        ::close(fd);
+        failRead("Cannot read file", path, std::strerror(err));
+      }
+      if (n == 0) break;
+      // The file may have grown since it was measured.
+      if (text.size() + static_cast<std::size_t>(n) > limit) tooLong();
+      text.append(buf, static_cast<std::size_t>(n));
     }
-    if (n == 0) break;
-    text.append(buf, static_cast<std::size_t>(n));
+  } catch (const std::bad_alloc&) {
+    ::close(fd);
+    failRead("Cannot read file", path, "Not enough memory to hold the file");
   }
   ::close(fd);
   return text;

@@ -1,5 +1,6 @@
 #include "commands/ParamDialog.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -57,6 +58,7 @@ class Converter {
   int integer(const std::string& text, const char* what, std::int64_t lo, std::int64_t hi,
               const std::string& rangeText) {
     const auto v = parseIntegerEntry(text);
+    if (!v && isIntegerEntry(text)) refuse(what, text, rangeText);  // digits beyond 32 bits
     if (!v) throw ConversionFailed{};
     if (*v < lo || *v > hi) refuse(what, text, rangeText);
     return *v;
@@ -65,16 +67,24 @@ class Converter {
   double real(const std::string& text, const char* what, double lo, bool loOpen, double hi,
               bool hiOpen, const std::string& rangeText) {
     const auto v = parseRealEntry(text);
+    if (!v && isRealEntry(text)) beyondRange(text);
     if (!v) throw ConversionFailed{};
+    // Values too small for a double read as 0, like those of a data file.
     const double d = static_cast<double>(*v);
+    if (!std::isfinite(d)) beyondRange(text);
     if ((loOpen ? d <= lo : d < lo) || (hiOpen ? d >= hi : d > hi)) refuse(what, text, rangeText);
     return d;
   }
 
  private:
   [[noreturn]] void refuse(const char* what, const std::string& text, const std::string& rangeText) {
-    shell_.message(std::string("The ") + what + " must be " + rangeText + "; '" + text +
-                   "' was entered." + LineBreak + "Please correct the entry.");
+    shell_.message(std::string("The ") + what + " must be " + rangeText + "; " + quoteToken(text) +
+                   " was entered." + LineBreak + "Please correct the entry.");
+    throw OutOfRange{};
+  }
+  [[noreturn]] void beyondRange(const std::string& text) {
+    shell_.message(quoteToken(text) + " is beyond the range of the values that can be held." + LineBreak +
+                   "Please correct the entry.");
     throw OutOfRange{};
   }
   Shell& shell_;

@@ -1,6 +1,8 @@
 #include "commands/ReadPrototypes.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "commands/FileIO.h"
 #include "core/Limits.h"
@@ -46,12 +48,11 @@ int countNumberTokens(std::string_view text) {
   return tokens;
 }
 
-void readPrototypesText(Workspace& ws, std::string_view text) {
+std::vector<float> readPrototypeValues(std::string_view text, int numPrototypes, int numVars) {
   NumberReader in(text);
-  for (int p = 1; p <= ws.NumPrototypes; ++p) {
-    float* row = ws.Prototypes.row(p);
-    for (int v = 0; v < ws.NumVars; ++v) row[v] = in.readFloat();
-  }
+  std::vector<float> values(static_cast<std::size_t>(numPrototypes) * static_cast<std::size_t>(numVars));
+  for (float& v : values) v = in.readFloat();
+  return values;
 }
 
 void readprototypesfromfile1Click(Context& ctx) {
@@ -69,8 +70,14 @@ void readprototypesfromfile1Click(Context& ctx) {
       throw;
     }
     ctx.openDialog.filterIndex = 1;
-    if (ws.NumPrototypes == 0) ws.NumPrototypes = ws.LowerLimit;
-    readPrototypesText(ws, text);
+    // Read apart first: a file that cannot be read completely leaves the
+    // prototypes, their number and Recall as they were.
+    const int wanted = ws.NumPrototypes != 0 ? ws.NumPrototypes : ws.LowerLimit;
+    const std::vector<float> values = readPrototypeValues(text, wanted, ws.NumVars);
+    ws.NumPrototypes = wanted;
+    const auto vars = static_cast<std::size_t>(ws.NumVars);
+    for (int p = 1; p <= wanted; ++p)
+      std::copy_n(values.data() + static_cast<std::size_t>(p - 1) * vars, vars, ws.Prototypes.row(p));
     sh.beep();
     sh.message(std::to_string(ws.NumPrototypes) + " prototypes read.");
     const long long needed = static_cast<long long>(ws.NumPrototypes) * ws.NumVars;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "commands/Context.h"
 #include "core/Workspace.h"
@@ -11,12 +12,13 @@ namespace volmar {
 // characters above code 32, up to the end of the text or a Ctrl-Z.
 int countNumberTokens(std::string_view text);
 
-// Reads NumPrototypes x NumVars numbers of the file grammar from the text
-// into Prototypes, prototype 1 variables 1..NumVars first; line ends are
-// separators like any other. Numbers missing at the end read as 0, numbers
-// beyond those needed are left unread. Throws InvalidNumber at a token that
-// is not a number; the values read before it stay.
-void readPrototypesText(Workspace& ws, std::string_view text);
+// Reads numPrototypes x numVars numbers of the file grammar from the text,
+// prototype 1 variables 1..numVars first; line ends are separators like any
+// other. Numbers missing at the end read as 0, numbers beyond those needed
+// are left unread. Throws InvalidNumber or NumberOutOfRange at a token that
+// cannot be read.
+std::vector<float> readPrototypeValues(std::string_view text, int numPrototypes, int numVars);
+
 
 // Analysis > Initialize > "Read prototypes from &file": reads the current
 // number of prototypes (LowerLimit when none are current) from a prototypes

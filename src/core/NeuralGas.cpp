@@ -266,10 +266,10 @@ void UpdateConnections(Workspace& ws, const double& T) {
   // whose one entry is then aged twice).
   const std::int8_t maxAge = std::numeric_limits<std::int8_t>::max();
   for (int i = 1; i <= ws.NumPrototypes; ++i) {
-    age(w, i) = static_cast<std::int8_t>(age(w, i) + ((adj(w, i) > 0) & (age(w, i) < maxAge)));
-    age(i, w) = static_cast<std::int8_t>(age(i, w) + ((adj(i, w) > 0) & (age(i, w) < maxAge)));
-    adj(w, i) = static_cast<std::int8_t>(adj(w, i) - ((adj(w, i) > 0) & (age(w, i) > T)));
-    adj(i, w) = static_cast<std::int8_t>(adj(i, w) - ((adj(i, w) > 0) & (age(i, w) > T)));
+    age(w, i) = static_cast<std::int8_t>(age(w, i) + (static_cast<int>(adj(w, i) > 0) & (age(w, i) < maxAge)));
+    age(i, w) = static_cast<std::int8_t>(age(i, w) + (static_cast<int>(adj(i, w) > 0) & (age(i, w) < maxAge)));
+    adj(w, i) = static_cast<std::int8_t>(adj(w, i) - (static_cast<int>(adj(w, i) > 0) & (age(w, i) > T)));
+    adj(i, w) = static_cast<std::int8_t>(adj(i, w) - (static_cast<int>(adj(i, w) > 0) & (age(i, w) > T)));
   }
 }
 

@@ -88,6 +88,8 @@ std::optional<DecimalToken> decompose(std::string_view tok) {
   return d;
 }
 
+// The value of a well-formed token at extended precision; nothing when it
+// is beyond the extended range. Values below that range are 0.
 std::optional<long double> toLongDouble(const DecimalToken& d, std::string_view tok) {
   if (d.mant == 0) return d.neg ? -0.0L : 0.0L;
   if (!d.lost && d.scale >= -MaxExactPow10 && d.scale <= MaxExactPow10) {
@@ -95,7 +97,6 @@ std::optional<long double> toLongDouble(const DecimalToken& d, std::string_view 
     const long double m = static_cast<long double>(d.mant);
     const long double v = d.scale >= 0 ? m * exactPow10(static_cast<int>(d.scale))
                                        : m / exactPow10(static_cast<int>(-d.scale));
-    if (!std::isfinite(v)) return std::nullopt;
     return d.neg ? -v : v;
   }
   // Rare: long mantissas or large exponents. from_chars is exact and does
@@ -103,7 +104,15 @@ std::optional<long double> toLongDouble(const DecimalToken& d, std::string_view 
   std::string s(tok.substr(tok[0] == '+' ? 1 : 0));
   long double r = 0;
   const auto res = std::from_chars(s.data(), s.data() + s.size(), r);
-  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return std::nullopt;
+  if (res.ec == std::errc::result_out_of_range) {
+    // Beyond the extended range one way or the other: the power of ten of
+    // the leading digit says which.
+    int mantDigits = 0;
+    for (std::uint64_t m = d.mant; m != 0; m /= 10) ++mantDigits;
+    if (d.scale + mantDigits - 1 < 0) return d.neg ? -0.0L : 0.0L;
+    return std::nullopt;
+  }
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size() || !std::isfinite(r)) return std::nullopt;
   return r;
 }
 
@@ -141,6 +150,17 @@ std::optional<long double> parseReal(std::string_view tok) {
   return toLongDouble(*d, tok);
 }
 
+bool isRealToken(std::string_view tok) { return decompose(tok).has_value(); }
+
+bool isIntegerToken(std::string_view tok) {
+  std::size_t i = 0;
+  if (i < tok.size() && (tok[i] == '+' || tok[i] == '-')) ++i;
+  if (i >= tok.size()) return false;
+  for (; i < tok.size(); ++i)
+    if (!isDigit(tok[i])) return false;
+  return true;
+}
+
 std::optional<std::int32_t> parseInteger(std::string_view tok) {
   std::size_t i = 0;
   bool neg = false;
@@ -170,6 +190,31 @@ std::optional<long double> parseRealEntry(std::string_view text) { return parseR
 std::optional<std::int32_t> parseIntegerEntry(std::string_view text) {
   return parseInteger(trimBlanks(text));
 }
+bool isRealEntry(std::string_view text) { return isRealToken(trimBlanks(text)); }
+bool isIntegerEntry(std::string_view text) { return isIntegerToken(trimBlanks(text)); }
+
+std::string quoteToken(std::string_view token) {
+  if (token.size() <= QuotedTokenLength) return "'" + std::string(token) + "'";
+  std::size_t cut = QuotedTokenLength;
+  // Step back over UTF-8 continuation bytes so no character is split.
+  while (cut > 0 && (static_cast<unsigned char>(token[cut]) & 0xC0) == 0x80) --cut;
+  return "'" + std::string(token.substr(0, cut)) + "...'";
+}
+
+namespace {
+std::string lineText(int line) { return "Line " + std::to_string(line) + ": "; }
+constexpr const char* BeyondRange = " is beyond the range of the values that can be held.";
+}  // namespace
+
+InvalidNumber::InvalidNumber(int line, std::string_view token)
+    : std::runtime_error("Invalid numeric input\r\n" + lineText(line) + quoteToken(token) +
+                         " is not a number.") {}
+
+NumberOutOfRange::NumberOutOfRange(std::string_view token)
+    : std::runtime_error("Invalid numeric input\r\n" + quoteToken(token) + BeyondRange) {}
+
+NumberOutOfRange::NumberOutOfRange(int line, std::string_view token)
+    : std::runtime_error("Invalid numeric input\r\n" + lineText(line) + quoteToken(token) + BeyondRange) {}
 
 NumberReader::NumberReader(std::string_view text) : text_(text), end_(text.size()) {
   // Nothing after a Ctrl-Z belongs to the text.
@@ -184,17 +229,24 @@ std::string_view NumberReader::nextToken() {
   return text_.substr(start, pos_ - start);
 }
 
+int NumberReader::lineOf(std::string_view token) const {
+  const std::size_t at = static_cast<std::size_t>(token.data() - text_.data());
+  int line = 1;
+  for (std::size_t k = 0; k < at; ++k) line += text_[k] == '\n';
+  return line;
+}
+
 float NumberReader::readFloat() {
   const std::string_view tok = nextToken();
   lastToken_ = tok;
   if (tok.empty()) return 0;
   const auto d = decompose(tok);
-  if (!d) throw InvalidNumber();
+  if (!d) throw InvalidNumber(lineOf(tok), tok);
   if (const auto f = fastFloat(*d)) return *f;
   const auto v = toLongDouble(*d, tok);
-  if (!v) throw InvalidNumber();
+  if (!v) throw NumberOutOfRange(lineOf(tok), tok);
   const float f = static_cast<float>(*v);
-  if (!std::isfinite(f)) throw NumberOutOfRange(std::string(tok));
+  if (!std::isfinite(f)) throw NumberOutOfRange(lineOf(tok), tok);
   return f;
 }
 
@@ -202,8 +254,10 @@ long double NumberReader::readReal() {
   const std::string_view tok = nextToken();
   lastToken_ = tok;
   if (tok.empty()) return 0;
-  const auto v = parseReal(tok);
-  if (!v) throw InvalidNumber();
+  const auto d = decompose(tok);
+  if (!d) throw InvalidNumber(lineOf(tok), tok);
+  const auto v = toLongDouble(*d, tok);
+  if (!v) throw NumberOutOfRange(lineOf(tok), tok);
   return *v;
 }
 
@@ -211,8 +265,15 @@ std::int32_t NumberReader::readInteger() {
   const std::string_view tok = nextToken();
   if (tok.empty()) return 0;
   const auto v = parseInteger(tok);
-  if (!v) throw InvalidNumber();
-  return *v;
+  if (v) return *v;
+  if (isIntegerToken(tok)) throw NumberOutOfRange(lineOf(tok), tok);
+  throw InvalidNumber(lineOf(tok), tok);
+}
+
+bool NumberReader::tokensLeft() const {
+  for (std::size_t k = pos_; k < end_; ++k)
+    if (static_cast<unsigned char>(text_[k]) > 32) return true;
+  return false;
 }
 
 void NumberReader::skipLine() {

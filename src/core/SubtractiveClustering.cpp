@@ -57,8 +57,9 @@ double termOf(double alpha, double d) {
 
 // The vector exponential of the C library's vector math library (four
 // lanes, AVX2), computed lane by lane: a lane's value does not depend on
-// the others.
-extern "C" __m256d _ZGVdN4v_exp(__m256d);
+// the others. Declared for the instruction set it is built for, so that
+// every compiler passes the vector in a register, as the library expects.
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_exp(__m256d);
 
 namespace volmar {
 namespace {

@@ -15,8 +15,10 @@
 
 namespace volmar {
 
-MainChart::MainChart(QWidget* parent) : QChartView(parent) {
-  auto* chart = new QChart;
+// The view is made with its chart: a view made without one makes a default
+// chart that setChart would only hide, never free.
+MainChart::MainChart(QWidget* parent) : QChartView(new QChart, parent) {
+  QChart* chart = this->chart();
   chart->legend()->hide();
   chart->setMargins(QMargins(4, 4, 4, 4));
   chart->setBackgroundRoundness(0);
@@ -50,7 +52,6 @@ MainChart::MainChart(QWidget* parent) : QChartView(parent) {
   series2_->attachAxis(bottom_);
   series2_->attachAxis(right_);
 
-  setChart(chart);
   setRenderHint(QPainter::Antialiasing);
   fitLeftAxis();
   connect(chart, &QChart::plotAreaChanged, this, [this] { placeBarLabels(); });

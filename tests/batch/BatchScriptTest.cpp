@@ -78,7 +78,7 @@ TEST(BatchScript, QuotedFileNamesCommentsAndCrLfLinesAreRead) {
 TEST(BatchScript, AScriptOfDashIsReadFromStandardInput) {
   const BatchResult r = runBatch({"-"}, "open " + irisPath() + " vars=4 cases=10\n");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "message: 10 records read.\n");
+  EXPECT_EQ(r.err, "message: 10 records read.\nmessage: The file holds more numbers after case 10, the last of the 10 cases asked for; they were not read.\n");
   const BatchResult bad = runBatch({"-"}, "\nopen\n");
   EXPECT_EQ(bad.status, 2);
   EXPECT_TRUE(contains(bad.err, "<stdin>:2: ")) << bad.err;
@@ -108,7 +108,7 @@ TEST(BatchScriptAnswers, OpenAnswersReachTheDataMatrixDialog) {
   TempDir dir;
   const BatchResult some = runScript(dir, "open " + irisPath() + " vars=4 cases=20\n");
   ASSERT_EQ(some.status, 0) << some.err;
-  EXPECT_EQ(some.err, "message: 20 records read.\n");
+  EXPECT_EQ(some.err, "message: 20 records read.\nmessage: The file holds more numbers after case 20, the last of the 20 cases asked for; they were not read.\n");
 
   const BatchResult blocks = runScript(dir, "open " + irisPath() + " vars=4 kind=kblocks blocksize=7 order=measfirst\n");
   ASSERT_EQ(blocks.status, 0) << blocks.err;

@@ -41,8 +41,9 @@ TEST_F(OpenCommand, DropsTheRestOfALineAfterTheLastNumberOfARow) {
     EXPECT_EQ(ws->DataMatrix(i, 1), 1.0f);
     EXPECT_EQ(ws->DataMatrix(i, 2), 2.0f);
   }
-  ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(shell.messages[0], "3 records read.");
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{
+                                "3 records read.",
+                                "The lines of this file hold 3 numbers each; 2 variables were asked for."}));
   EXPECT_TRUE(shell.enabled(MenuItem::Parameterize1));
   EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Read data...", "Done."}));
 }
@@ -54,14 +55,17 @@ TEST_F(OpenCommand, ARowMaySpanLines) {
   EXPECT_EQ(ws->DataMatrix(1, 4), 4.0f);
 }
 
-TEST_F(OpenCommand, ACommaStopsTheReadAndKeepsTheRowsBefore) {
+TEST_F(OpenCommand, ACommaStopsTheReadAndChangesNothing) {
   ws->NumCases = 7;  // from an earlier file
+  ws->NumVars = 3;
+  ws->DataMatrix(2, 2) = 9;
   shell.menu[MenuItem::Parameterize1] = false;
   open("1 2\r\n3 4\r\n1,5 6\r\n", "100", "2");
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(shell.messages[0], "Invalid numeric input");
-  EXPECT_EQ(ws->DataMatrix(2, 2), 4.0f);
-  EXPECT_EQ(ws->NumCases, 100);  // as the dialog set it: not lowered
+  EXPECT_EQ(shell.messages[0], "Invalid numeric input\r\nLine 3: '1,5' is not a number.");
+  EXPECT_EQ(ws->DataMatrix(2, 2), 9.0f);
+  EXPECT_EQ(ws->NumCases, 7);
+  EXPECT_EQ(ws->NumVars, 3);
   EXPECT_FALSE(shell.enabled(MenuItem::Parameterize1));
   EXPECT_EQ(shell.status(), "Read data...");
 }
@@ -93,7 +97,9 @@ TEST_F(OpenCommand, ReadsNoMoreRowsThanCasesEntered) {
   EXPECT_EQ(ws->NumCases, 100);
   EXPECT_EQ(ws->DataMatrix(100, 1), 100.0f);
   EXPECT_EQ(ws->DataMatrix(101, 1), -1.0f);  // untouched
-  EXPECT_EQ(shell.messages.back(), "100 records read.");
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{"100 records read.",
+                                                      "The file holds more numbers after case 100, the last "
+                                                      "of the 100 cases asked for; they were not read."}));
 }
 
 TEST_F(OpenCommand, KBlocksWarnsWhenCasesAreNoMultipleOfTheBlockSize) {
@@ -116,8 +122,10 @@ TEST_F(OpenCommand, KBlocksWarnsWhenCasesAreNoMultipleOfTheBlockSize) {
 }
 
 TEST_F(OpenCommand, KSamplesAsksForTheSubsampleFileEvenAfterACancelledDataFile) {
+  open("1\n2\n3\n", "30000", "1");
+  shell = ScriptedShell();
   shell.dataDialogs.push_back([](DataMatrixDialog& d) {
-    d.edit1 = "3";
+    d.edit1 = "2";  // describes no file: the 3 cases held stay
     d.selectKSample();
     return d.ok();
   });
@@ -131,6 +139,8 @@ TEST_F(OpenCommand, KSamplesAsksForTheSubsampleFileEvenAfterACancelledDataFile) 
   EXPECT_EQ(ws->SubsampleOf[1], 1);
   EXPECT_EQ(ws->SubsampleOf[2], 2);
   EXPECT_EQ(ws->SubsampleOf[3], 2);
+  EXPECT_EQ(ws->NumCases, 3);
+  EXPECT_TRUE(ws->KSamples);
   EXPECT_EQ(shell.statuses,
             (std::vector<std::string>{"Read data...", "Done.", "Read subsample info...", "Done."}));
   ASSERT_EQ(shell.openDialogsShown.size(), 2u);
@@ -199,10 +209,10 @@ TEST(DataMatrixDialogLogic, ControlsFollowEachOther) {
   EXPECT_FALSE(d.askforfnEnabled);
   EXPECT_TRUE(d.bssizeEnabled);
   EXPECT_TRUE(d.casefirst);
-  EXPECT_TRUE(ws->CaseFirst);
+  EXPECT_TRUE(d.shape.CaseFirst);
   d.selectMeasFirst();
   EXPECT_FALSE(d.casefirst);
-  EXPECT_FALSE(ws->CaseFirst);
+  EXPECT_FALSE(d.shape.CaseFirst);
   d.selectKSample();
   EXPECT_TRUE(d.bssizeEnabled);  // keeps its state
   d.help();
@@ -231,14 +241,15 @@ TEST(DataMatrixDialogLogic, RefusesEntriesTheWorkspaceCannotHold) {
   EXPECT_FALSE(d.ok());
   d.bssize = "21";
   EXPECT_FALSE(d.ok());
-  EXPECT_EQ(ws->NumCases, 0);  // nothing stored by a refused entry
+  EXPECT_EQ(d.shape.NumCases, 0);  // nothing stored by a refused entry
   d.bssize = "20";
   EXPECT_TRUE(d.ok());
-  EXPECT_EQ(ws->NumCases, 30000);
-  EXPECT_EQ(ws->BlockSize, 20);
+  EXPECT_EQ(d.shape.NumCases, 30000);
+  EXPECT_EQ(d.shape.BlockSize, 20);
+  EXPECT_EQ(ws->NumCases, 0);  // the workspace gets the shape with a data file
   // The block size counts only for k-blocks data.
   d.selectKSample();
   d.bssize = "0";
   EXPECT_TRUE(d.ok());
-  EXPECT_EQ(ws->BlockSize, 1);
+  EXPECT_EQ(d.shape.BlockSize, 1);
 }

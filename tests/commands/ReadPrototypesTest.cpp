@@ -127,13 +127,13 @@ TEST_F(ReadingPrototypes, ExtraNumbersAreIgnoredAndTheUserIsWarned) {
                 "The file was probably written for other data or another number of prototypes."}));
 }
 
-TEST_F(ReadingPrototypes, ATokenThatIsNoNumberStopsTheReadingWithThePrototypesBeforeIt) {
+TEST_F(ReadingPrototypes, ATokenThatIsNoNumberStopsTheReadingAndChangesNothing) {
   ws->NumPrototypes = 2;
   ws->Prototypes.fill(9);
   read("1 2 3,5 4");
-  EXPECT_EQ(shell.messages, (std::vector<std::string>{"Invalid numeric input"}));
-  EXPECT_EQ(ws->Prototypes(1, 1), 1.0f);
-  EXPECT_EQ(ws->Prototypes(1, 2), 2.0f);
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{"Invalid numeric input\r\nLine 1: '3,5' is not a number."}));
+  EXPECT_EQ(ws->Prototypes(1, 1), 9.0f);
+  EXPECT_EQ(ws->Prototypes(1, 2), 9.0f);
   EXPECT_EQ(ws->Prototypes(2, 1), 9.0f);
   EXPECT_EQ(ws->NumTrials, 100);
   EXPECT_FALSE(shell.enabled(MenuItem::Recall));

@@ -256,22 +256,58 @@ TEST_F(ResultFiles, CancelInTheReplaceQuestionWritesNothing) {
   EXPECT_TRUE(shell.statuses.empty());
 }
 
+// Every writer, with a workspace that gives it far more than the size limit
+// lets through. A new writer gets a row here.
+struct FailingSave {
+  void (*command)(Context&);
+  const char* ext;
+  const char* status;
+  void (*fill)(Workspace&);
+};
+
 TEST_F(ResultFiles, AWriteThatFailsPartWayLeavesTheOldFileAsItWas) {
-  // 30 x 100 values: far more than the limit lets through.
-  ws->NumPrototypes = 30;
-  ws->NumVars = 100;
-  const std::string path = dir.write("p.wgt", "old contents\r\n");
-  shell.saveFiles.push_back(path);
-  shell.answers.push_back(Answer::Yes);
-  {
-    FileSizeLimit limit(100);
-    runCommand(ctx, prototypes2Click);
+  const FailingSave writers[] = {
+      {prototypes2Click, "wgt", "Save data...",
+       [](Workspace& w) {
+         w.NumPrototypes = 30;
+         w.NumVars = 100;
+       }},
+      {classlabels1Click, "lst", "Save data...",
+       [](Workspace& w) {
+         w.NumCases = 3000;
+         w.NumReplications = 5;
+       }},
+      {infooverreplications1Click, "inf", "Save info measure...",
+       [](Workspace& w) {
+         w.NumReplications = 50;
+         for (int r = 1; r <= 50; ++r) w.RepSumDist[r] = 1234.5 * r;
+       }},
+      {blocksSamplesxPrototypestable2Click, "bsp", "Save data...",
+       [](Workspace& w) {
+         w.BlockSize = 20;
+         w.NumPrototypes = 30;
+       }},
+  };
+  for (const FailingSave& w : writers) {
+    SCOPED_TRACE(w.ext);
+    auto space = Workspace::create();
+    w.fill(*space);
+    BeepingShell sh;
+    Context c{*space, sh};
+    const std::string path = dir.write(std::string("old.") + w.ext, "old contents\r\n");
+    sh.saveFiles.push_back(path);
+    sh.answers.push_back(Answer::Yes);
+    {
+      FileSizeLimit limit(64);
+      runCommand(c, w.command);
+    }
+    EXPECT_EQ(readFile(path), "old contents\r\n");
+    ASSERT_EQ(sh.messages.size(), 1u);
+    EXPECT_EQ(sh.messages[0].rfind("Cannot write file \"" + path + "\": ", 0), 0u) << sh.messages[0];
+    EXPECT_EQ(sh.statuses, (std::vector<std::string>{w.status}));
+    std::filesystem::remove(path);
   }
-  EXPECT_EQ(readFile(path), "old contents\r\n");
-  EXPECT_EQ(filesInDir(), (std::vector<std::string>{"p.wgt"}));  // no temporary left behind
-  ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(shell.messages[0].rfind("Cannot write file \"" + path + "\": ", 0), 0u) << shell.messages[0];
-  EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Save data..."}));
+  EXPECT_TRUE(filesInDir().empty());  // no temporary left behind
 }
 
 TEST_F(ResultFiles, AFolderOfThatNameIsReportedAndKeptAsItWas) {

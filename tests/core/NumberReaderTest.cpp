@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "core/NumberReader.h"
 
 using namespace volmar;
@@ -73,10 +76,12 @@ TEST(NumberGrammar, IntegersAreSignedDigitsWithinThirtyTwoBits) {
   EXPECT_EQ(in.readInteger(), 5);
   EXPECT_EQ(in.readInteger(), 2147483647);
   EXPECT_EQ(in.readInteger(), -2147483647 - 1);
-  for (const char* bad : {"1.0", "2147483648", "1e2", "x"}) {
+  for (const char* bad : {"1.0", "1e2", "x"}) {
     NumberReader b(bad);
     EXPECT_THROW(b.readInteger(), InvalidNumber) << bad;
   }
+  NumberReader big("2147483648");
+  EXPECT_THROW(big.readInteger(), NumberOutOfRange);
 }
 
 TEST(NumberGrammar, DialogEntriesMayHaveSurroundingBlanks) {
@@ -109,5 +114,48 @@ TEST(NumberGrammar, FloatsEqualTheExtendedConversionRoundedToFloat) {
                         "3.4028235677973366e38", "1.1754943508222875e-38"}) {
     NumberReader in(t);
     EXPECT_EQ(in.readFloat(), static_cast<float>(*parseReal(t))) << t;
+  }
+}
+
+TEST(NumberGrammar, OverflowIsOutOfRangeAndUnderflowReadsAsZeroWhateverTheirSize) {
+  const std::string digits5000(5000, '9');
+  for (const std::string& big : {std::string("1e39"), std::string("-1e400"), std::string("1e5000"),
+                                 std::string("1e999999999999"), digits5000, digits5000 + ".5e-3"}) {
+    NumberReader in(big);
+    EXPECT_THROW(in.readFloat(), NumberOutOfRange) << big.substr(0, 20);
+    EXPECT_TRUE(isRealToken(big));
+  }
+  EXPECT_FALSE(parseReal("1e5000"));
+  EXPECT_FALSE(parseReal(digits5000 + "0"));
+  for (const char* tiny : {"1e-50", "1e-5000", "-1e-99999999", "0.0000e-7000"}) {
+    NumberReader in(tiny);
+    const float f = in.readFloat();
+    EXPECT_EQ(f, 0.0f) << tiny;
+    EXPECT_EQ(std::signbit(f), tiny[0] == '-') << tiny;
+    EXPECT_EQ(*parseReal(tiny) == 0, std::string(tiny) != "1e-50") << tiny;
+  }
+  NumberReader ints("99999999999");
+  EXPECT_THROW(ints.readInteger(), NumberOutOfRange);
+}
+
+TEST(NumberGrammar, ErrorsNameTheLineAndQuoteTheTokenCutTo40Characters) {
+  const std::string longToken = std::string(45, 'x') + "\xc3\xa9";
+  struct Case {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"1 2\r\n3 4,5\r\n", "Invalid numeric input\r\nLine 2: '4,5' is not a number."},
+      {"\n\n\n1e39", "Invalid numeric input\r\nLine 4: '1e39' is beyond the range of the values that can be held."},
+      {"1\n" + longToken, "Invalid numeric input\r\nLine 2: '" + std::string(40, 'x') + "...' is not a number."},
+      {std::string(39, 'x') + "\xc3\xa9", "Invalid numeric input\r\nLine 1: '" + std::string(39, 'x') + "...' is not a number."},
+  };
+  for (const Case& c : cases) {
+    NumberReader in(c.text);
+    try {
+      for (int k = 0; k < 4; ++k) in.readFloat();
+      ADD_FAILURE() << c.text;
+    } catch (const std::exception& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
   }
 }

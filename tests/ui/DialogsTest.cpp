@@ -66,7 +66,7 @@ TEST_F(Dialogs, KBlocksSelectsCaseFirstAndTheBlockSize) {
   EXPECT_TRUE(d.kblock->isChecked());
   EXPECT_TRUE(d.casefirst->isChecked());
   EXPECT_TRUE(d.bssize->isEnabled());
-  EXPECT_TRUE(ws->CaseFirst);
+  EXPECT_TRUE(logic.shape.CaseFirst);
   EXPECT_EQ(d.Edit1->text(), "120");
   d.kblock->click();  // clicking a selected button keeps it selected
   EXPECT_TRUE(d.kblock->isChecked());
@@ -74,7 +74,7 @@ TEST_F(Dialogs, KBlocksSelectsCaseFirstAndTheBlockSize) {
   d.measfirst->click();
   EXPECT_FALSE(d.casefirst->isChecked());
   EXPECT_TRUE(d.measfirst->isChecked());
-  EXPECT_FALSE(ws->CaseFirst);
+  EXPECT_FALSE(logic.shape.CaseFirst);
 
   d.ksample->click();
   EXPECT_FALSE(d.kblock->isChecked());
@@ -91,11 +91,13 @@ TEST_F(Dialogs, DataMatrixOkStoresTheEntries) {
   d.bssize->setText("3");
   d.OKBtn->click();
   EXPECT_EQ(d.result(), QDialog::Accepted);
-  EXPECT_EQ(ws->NumCases, 150);
-  EXPECT_EQ(ws->NumVars, 4);
-  EXPECT_TRUE(ws->KBlocks);
-  EXPECT_FALSE(ws->KSamples);
-  EXPECT_EQ(ws->BlockSize, 3);
+  // Stored for the data file to come; the workspace gets them with its rows.
+  EXPECT_EQ(logic.shape.NumCases, 150);
+  EXPECT_EQ(logic.shape.NumVars, 4);
+  EXPECT_TRUE(logic.shape.KBlocks);
+  EXPECT_FALSE(logic.shape.KSamples);
+  EXPECT_EQ(logic.shape.BlockSize, 3);
+  EXPECT_EQ(ws->NumCases, 0);
 }
 
 TEST_F(Dialogs, DataMatrixOkWithABadEntryStaysOpen) {
@@ -110,7 +112,7 @@ TEST_F(Dialogs, DataMatrixOkWithABadEntryStaysOpen) {
   d.Edit2->setText("7");
   d.OKBtn->click();
   EXPECT_FALSE(d.isVisible());
-  EXPECT_EQ(ws->NumVars, 7);
+  EXPECT_EQ(logic.shape.NumVars, 7);
 }
 
 TEST_F(Dialogs, DataMatrixCancelAndHelp) {

@@ -284,7 +284,7 @@ TEST_F(MainWindow, CancellingTheFileDialogLeavesParameterizeDisabled) {
 
 TEST_F(MainWindow, AnErrorInACommandIsReportedAndTheWindowGoesOn) {
   openData("1 2\r\n1,5 6\r\n", "30000", "2");
-  EXPECT_EQ(ask.messages, (std::vector<std::string>{"Invalid numeric input"}));
+  EXPECT_EQ(ask.messages, (std::vector<std::string>{"Invalid numeric input\r\nLine 2: '1,5' is not a number."}));
   EXPECT_EQ(win->Panel3->text(), "Read data...");
   EXPECT_FALSE(win->isReachable(M::Parameterize1));
   EXPECT_FALSE(win->commandRunning());
