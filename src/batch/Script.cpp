@@ -53,12 +53,14 @@ std::optional<std::string> splitWords(std::string_view line, std::vector<Word>& 
   }
 }
 
-// A control character in a line (other than the tab and the carriage return
-// that separate words): it would cut a file name short or hide in a word.
+// A control character in a line (other than the tab between words and the
+// carriage return of a CR LF line end): it would cut a file name short or
+// hide in a word.
 std::optional<std::string> controlCharacterIn(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   for (std::size_t k = 0; k < line.size(); ++k) {
     const auto c = static_cast<unsigned char>(line[k]);
-    if ((c < 32 && c != '\t' && c != '\r') || c == 127) {
+    if ((c < 32 && c != '\t') || c == 127) {
       static const char* hex = "0123456789ABCDEF";
       return std::string("the line holds the control character 0x") + hex[c >> 4] + hex[c & 15] +
              " at column " + std::to_string(k + 1) + "; script lines cannot hold control characters";
