@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace volmar {
 
@@ -95,6 +96,18 @@ QFont gridFont(const QStringList& families, int pixelHeight) {
   f.setFamilies(all);
   f.setPixelSize(pixelHeight);
   return f;
+}
+
+StringGrid* fillWithGrid(QWidget* window, int defaultColWidth, const GridCells& cells, const QString& hint) {
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* grid = new StringGrid(window);
+  grid->setObjectName(QStringLiteral("StringGrid1"));
+  grid->setDefaultColWidth(defaultColWidth);
+  grid->setCells(cells);
+  grid->setHint(hint);
+  layout->addWidget(grid);
+  return grid;
 }
 
 }  // namespace volmar

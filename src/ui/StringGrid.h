@@ -40,4 +40,8 @@ class StringGrid : public QTableWidget {
 // height.
 QFont gridFont(const QStringList& families, int pixelHeight);
 
+// Fills a table window with one grid ("StringGrid1") edge to edge, showing
+// cells in columns of the given default width, with the grid's hint.
+StringGrid* fillWithGrid(QWidget* window, int defaultColWidth, const GridCells& cells, const QString& hint);
+
 }  // namespace volmar

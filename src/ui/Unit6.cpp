@@ -1,7 +1,5 @@
 #include "ui/Unit6.h"
 
-#include <QVBoxLayout>
-
 #include "commands/BlockTables.h"
 #include "ui/StringGrid.h"
 
@@ -12,14 +10,7 @@ TBSPrTable::TBSPrTable(const GridCells& cells, QWidget* parent) : QWidget(parent
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QString::fromUtf8(BlocksTableCaption));
   setFont(gridFont({QStringLiteral("MS Sans Serif")}, 11));
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  StringGrid1 = new StringGrid(this);
-  StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-  StringGrid1->setDefaultColWidth(44);
-  StringGrid1->setCells(cells);
-  StringGrid1->setHint(QStringLiteral("values are cell pct"));
-  layout->addWidget(StringGrid1);
+  StringGrid1 = fillWithGrid(this, 44, cells, QStringLiteral("values are cell pct"));
   resize(453, 231);
 }
 
