@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/CalcSubs.h"
+#include "PresentCasesBaseline.h"
 
 using namespace volmar;
 
@@ -33,14 +34,15 @@ std::unique_ptr<Workspace> MakeData(int cases, int vars, int prototypes, int kin
 }
 
 // args: prototypes, neighbour update (0/1); steps are timed in runs of 1000.
-void BM_PresentCases(benchmark::State& state) {
+template <void (*Kernel)(Workspace&, LearningState&, int)>
+void PresentRuns(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   auto ws = MakeData(30000, 100, n, DistEuclidean);
   ws->NeighborUpdate = state.range(1) != 0;
   LearningState st = StartLearning(*ws, 30000 * 50);
   constexpr int run = 1000;
   for (auto _ : state) {
-    PresentCases(*ws, st, run);
+    Kernel(*ws, st, run);
     benchmark::DoNotOptimize(ws->Prototypes(1, 1));
     if (st.t > 30000 * 50 - run) st = StartLearning(*ws, 30000 * 50);
   }
@@ -49,8 +51,16 @@ void BM_PresentCases(benchmark::State& state) {
       static_cast<double>(state.iterations()) * run * 1e-9,
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+void BM_PresentCases(benchmark::State& state) { PresentRuns<PresentCases>(state); }
+// The kernel before the register-held update (PresentCasesBaseline.h), in the
+// same process for a fair ratio.
+void BM_PresentCasesBaseline(benchmark::State& state) { PresentRuns<baseline::PresentCases>(state); }
 BENCHMARK(BM_PresentCases)
-    ->ArgsProduct({{10, 30}, {1, 0}})
+    ->ArgsProduct({{2, 5, 8, 10, 16, 20, 30}, {1, 0}})
+    ->ArgNames({"N", "neighbors"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PresentCasesBaseline)
+    ->ArgsProduct({{5, 10, 30}, {1, 0}})
     ->ArgNames({"N", "neighbors"})
     ->Unit(benchmark::kMicrosecond);
 

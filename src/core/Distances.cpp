@@ -8,6 +8,7 @@
 
 #include "core/EngineKernels.h"
 #include "core/FloatRounding.h"
+#include "core/VectorLanes.h"
 
 namespace volmar {
 
@@ -48,53 +49,64 @@ VOLMAR_VECTOR_CLONES void PrototypeColumns::updateNorms() {
 
 namespace {
 
-// The first Lanes prototypes at once; acc stays in registers across the
-// variables, one lane per prototype.
-template <int Lanes>
+// The first 4 * V prototypes at once; acc stays in registers across the
+// variables, one lane per prototype, each lane summing in variable order.
+template <int V>
 VOLMAR_INLINE_KERNEL void euclideanLanes(const float* x, int numVars,
                                          const float (*w)[ColumnWidth], double* out) {
-  double acc[Lanes] = {};
+  Doubles4 acc[V] = {};
   for (int i = 0; i < numVars; ++i) {
-    const double xi = x[i];
-    for (int l = 0; l < Lanes; ++l) {
-      const double t = xi - static_cast<double>(w[i][l]);
-      acc[l] += t * t;
+    const Doubles4 xi = Broadcast4(x[i]);
+#pragma GCC unroll 8
+    for (int v = 0; v < V; ++v) {
+      const Doubles4 t = xi - LoadWidened(w[i] + VectorLanes * v);
+      acc[v] += t * t;
     }
   }
-  for (int l = 0; l < Lanes; ++l) out[l] = acc[l];
+  for (int v = 0; v < V; ++v) Store4(out + VectorLanes * v, acc[v]);
 }
 
-template <int Lanes>
+template <int V>
 VOLMAR_INLINE_KERNEL void crossLanes(const float* x, int numVars, const float (*w)[ColumnWidth],
                                      double* out) {
-  double acc[Lanes] = {};
+  Doubles4 acc[V] = {};
   for (int i = 0; i < numVars; ++i) {
-    const double xi = x[i];
-    for (int l = 0; l < Lanes; ++l) acc[l] += xi * static_cast<double>(w[i][l]);
+    const Doubles4 xi = Broadcast4(x[i]);
+#pragma GCC unroll 8
+    for (int v = 0; v < V; ++v) acc[v] += xi * LoadWidened(w[i] + VectorLanes * v);
   }
-  for (int l = 0; l < Lanes; ++l) out[l] = acc[l];
+  for (int v = 0; v < V; ++v) Store4(out + VectorLanes * v, acc[v]);
 }
 
 }  // namespace
 
 VOLMAR_VECTOR_CLONES void EuclideanDistances(const float* x, const PrototypeColumns& p,
                                              double* out) {
+  // One instance per number of vectors (lanes / 4).
   switch (p.lanes) {
-    case 8: euclideanLanes<8>(x, p.numVars, p.w, out); break;
-    case 16: euclideanLanes<16>(x, p.numVars, p.w, out); break;
-    case 24: euclideanLanes<24>(x, p.numVars, p.w, out); break;
-    default: euclideanLanes<32>(x, p.numVars, p.w, out); break;
+    case 4: euclideanLanes<1>(x, p.numVars, p.w, out); break;
+    case 8: euclideanLanes<2>(x, p.numVars, p.w, out); break;
+    case 12: euclideanLanes<3>(x, p.numVars, p.w, out); break;
+    case 16: euclideanLanes<4>(x, p.numVars, p.w, out); break;
+    case 20: euclideanLanes<5>(x, p.numVars, p.w, out); break;
+    case 24: euclideanLanes<6>(x, p.numVars, p.w, out); break;
+    case 28: euclideanLanes<7>(x, p.numVars, p.w, out); break;
+    default: euclideanLanes<8>(x, p.numVars, p.w, out); break;
   }
 }
 
 VOLMAR_VECTOR_CLONES void TanimotoDistances(const float* x, const PrototypeColumns& p,
                                             double* out) {
-  double sxw[ColumnWidth];
+  alignas(64) double sxw[ColumnWidth];
   switch (p.lanes) {
-    case 8: crossLanes<8>(x, p.numVars, p.w, sxw); break;
-    case 16: crossLanes<16>(x, p.numVars, p.w, sxw); break;
-    case 24: crossLanes<24>(x, p.numVars, p.w, sxw); break;
-    default: crossLanes<32>(x, p.numVars, p.w, sxw); break;
+    case 4: crossLanes<1>(x, p.numVars, p.w, sxw); break;
+    case 8: crossLanes<2>(x, p.numVars, p.w, sxw); break;
+    case 12: crossLanes<3>(x, p.numVars, p.w, sxw); break;
+    case 16: crossLanes<4>(x, p.numVars, p.w, sxw); break;
+    case 20: crossLanes<5>(x, p.numVars, p.w, sxw); break;
+    case 24: crossLanes<6>(x, p.numVars, p.w, sxw); break;
+    case 28: crossLanes<7>(x, p.numVars, p.w, sxw); break;
+    default: crossLanes<8>(x, p.numVars, p.w, sxw); break;
   }
   double sxx = 0;
   for (int i = 0; i < p.numVars; ++i) {
