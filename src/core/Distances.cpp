@@ -5,9 +5,11 @@
 #include <vector>
 #include <cassert>
 #include <cstring>
+#include <memory>
 
 #include "core/EngineKernels.h"
 #include "core/FloatRounding.h"
+#include "core/Parallel.h"
 #include "core/VectorLanes.h"
 
 namespace volmar {
@@ -162,32 +164,93 @@ void FindNearest(const Workspace& ws, int& k) {
 
 namespace {
 
+// Below this many multiply-adds a pass stays on the calling thread: waking
+// the pool would cost more than it saves.
+constexpr long long ParallelWork = 1 << 20;
+constexpr int CasesPerTask = 1024;
+
 // Runs the winner search over every case with the prototypes held by
-// columns and calls onCase(c, winner, distance of the winner). The winner's
-// variable carries over from case to case, as the search requires; it starts
-// at prototype 1 so that it always names a prototype. Dist ends holding the
-// distances of the last case.
+// columns and calls onCase(c, winner, distance of the winner) once for every
+// case, in no particular order (possibly on several threads at once). The
+// winner's variable carries over from case to case, as the search requires;
+// it starts at prototype 1 so that it always names a prototype. Dist ends
+// holding the distances of the last case.
+//
+// On several threads each task takes a run of cases and starts its variable
+// at 0, "not known yet". A case whose distances are all at or above the
+// limit leaves the variable as it is, so the cases of a task before its
+// first found winner take the winner carried over from the task before; once
+// all tasks have ended those cases are done again, in task order, with that
+// carried-over winner (CaseDistance gives the kernel's distance bit for
+// bit). Every case therefore gets the winner and distance of the serial
+// loop.
 template <typename OnCase>
 void forEachNearest(Workspace& ws, OnCase onCase) {
   const int n = ws.NumPrototypes;
-  detail::PrototypeColumns cols;
-  cols.load(ws, n);
-  alignas(64) double d[detail::ColumnWidth];
-  int k = 1;
-  for (int c = 1; c <= ws.NumCases; ++c) {
-    detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), cols, d);
-    detail::FindNearestIn(d, n, k);
-    onCase(c, k, d[k - 1]);
+  const int cases = ws.NumCases;
+  const long long work = static_cast<long long>(cases) * n * std::max(ws.NumVars, 1);
+  const int tasks = (cases + CasesPerTask - 1) / CasesPerTask;
+  if (work < ParallelWork || tasks < 2 || EngineThreads() < 2) {
+    detail::PrototypeColumns cols;
+    cols.load(ws, n);
+    alignas(64) double d[detail::ColumnWidth];
+    int k = 1;
+    for (int c = 1; c <= cases; ++c) {
+      detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), cols, d);
+      detail::FindNearestIn(d, n, k);
+      onCase(c, k, d[k - 1]);
+    }
+    if (cases >= 1) std::copy(d, d + n, ws.Dist.data());
+    return;
   }
-  if (ws.NumCases >= 1) std::copy(d, d + n, ws.Dist.data());
+  struct TaskEnd {
+    int firstKnown = 0;  // first case with a found winner, 0 if none
+    int last = 0;        // the variable after the task's last case
+  };
+  std::vector<TaskEnd> ends(static_cast<std::size_t>(tasks));
+  alignas(64) double lastDist[detail::ColumnWidth];
+  RunTasks(tasks, [&](int t) {
+    auto cols = std::make_unique<detail::PrototypeColumns>();
+    cols->load(ws, n);
+    alignas(64) double d[detail::ColumnWidth];
+    const int from = t * CasesPerTask + 1;
+    const int to = std::min(cases, from + CasesPerTask - 1);
+    int k = t == 0 ? 1 : 0;
+    TaskEnd& end = ends[static_cast<std::size_t>(t)];
+    for (int c = from; c <= to; ++c) {
+      detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), *cols, d);
+      detail::FindNearestIn(d, n, k);
+      if (k == 0) continue;
+      if (end.firstKnown == 0) end.firstKnown = c;
+      onCase(c, k, d[k - 1]);
+    }
+    end.last = k;
+    if (to == cases) std::copy(d, d + n, lastDist);
+  });
+  int carried = 1;
+  for (int t = 0; t < tasks; ++t) {
+    const TaskEnd& end = ends[static_cast<std::size_t>(t)];
+    const int from = t * CasesPerTask + 1;
+    const int to = std::min(cases, from + CasesPerTask - 1);
+    const int unknownTo = end.firstKnown == 0 ? to : end.firstKnown - 1;
+    for (int c = from; c <= unknownTo; ++c) onCase(c, carried, CaseDistance(ws, c, carried));
+    if (end.firstKnown != 0) carried = end.last;
+  }
+  std::copy(lastDist, lastDist + n, ws.Dist.data());
 }
 
 }  // namespace
 
 float SumOfMinDistances(Workspace& ws) {
   if (ws.NumPrototypes < 1) return 0.0f;
+  // The winners' distances are gathered first (in any order) and then added
+  // in case order, rounding the sum to float after every addition.
+  thread_local std::vector<double> winnerDist;
+  winnerDist.resize(static_cast<std::size_t>(std::max(ws.NumCases, 0)) + 1);
+  double* dist = winnerDist.data();
+  forEachNearest(ws, [dist](int c, int, double d) { dist[c] = d; });
   float sum = 0.0f;
-  forEachNearest(ws, [&sum](int, int, double dist) { sum = SumToFloat(sum, dist); });
+  for (int c = 1; c <= ws.NumCases; ++c) sum = SumToFloat(sum, dist[c]);
   return sum;
 }
 
