@@ -29,6 +29,9 @@ class SilentPrompter : public Prompter {
   void paramDialog(QWidget*, ParamDialog&) override {}
   void aboutBox(QWidget*) override {}
   void openHelp(QWidget*, int) override {}
+  void prototypesTable(QWidget*, const GridCells&) override {}
+  bool printDialog(QWidget*, QPrinter&) override { return false; }
+  void printerSetupDialog(QWidget*, QPrinter&) override {}
 };
 
 // A shell that shows nothing: the cost of the commands alone.
@@ -60,6 +63,17 @@ class NullShell : public Shell {
   void setBusyCursor(bool) override {}
   void beep() override {}
   void openHelp(int) override {}
+  void showBlocksTable(const GridCells&) override {}
+  void showPairTable(const GridCells&) override {}
+  void showBubbleChart(const BubbleChart&) override {}
+  void showPrototypesTable(const GridCells&) override {}
+  void executePrinterSetupDialog() override {}
+  bool executePrintDialog() override { return false; }
+  std::vector<std::string> listLines() override { return {}; }
+  void printJob(const std::function<void(PrintCanvas&)>&) override {}
+  void printChart() override {}
+  void printGraphView() override {}
+  void hideGraphView() override {}
   std::string last;
 };
 

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation
   xvfb xauth
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
+#include <string_view>
 
 #include "core/Workspace.h"
 #include "ui/HelpViewer.h"
@@ -11,6 +13,20 @@
 #include "ui/Unit3.h"
 
 int main(int argc, char** argv) {
+  // Answered before any window or display is needed.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--version") {
+      std::printf("volmar %s\n", VOLMAR_VERSION);
+      return 0;
+    }
+    if (arg == "--help" || arg == "-h") {
+      std::printf("usage: volmar [--version] [--help]\n\n"
+                  "Starts the Volmar desktop program. Scripted runs without a display:\n"
+                  "volmar-batch --help.\n");
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   // Qt takes the system locale for C conversions as well; numbers are read
   // and written with a decimal point everywhere.

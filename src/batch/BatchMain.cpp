@@ -42,7 +42,8 @@ void printHelp(std::FILE* out) {
                "  --threads N  use N threads for the sums of distances, the classification\n"
                "             and subtractive clustering (default: one per core; 1 runs on\n"
                "             one thread); the results are the same for every N\n"
-               "  --status   also print every change of the status line\n\n"
+               "  --status   also print every change of the status line\n"
+               "  --version  print the version and end\n\n"
                "Exit status: 0 all commands ran, 1 a command ended with an error (the rest\n"
                "were not run), 2 bad arguments or a script that cannot be parsed.\n");
 }
@@ -88,6 +89,9 @@ int batchMain(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
       optionsEnded = true;
     } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
       printHelp(out);
+      return ExitOk;
+    } else if (!optionsEnded && arg == "--version") {
+      std::fprintf(out, "volmar-batch %s\n", VOLMAR_VERSION);
       return ExitOk;
     } else if (!optionsEnded && arg == "--status") {
       opt.status = true;

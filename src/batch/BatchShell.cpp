@@ -1,6 +1,8 @@
 #include "batch/BatchShell.h"
 
+#include "batch/QtPrinting.h"
 #include "commands/DataMatrixDialog.h"
+#include "commands/FileIO.h"
 #include "commands/ParamDialog.h"
 
 namespace volmar::batch {
@@ -36,6 +38,7 @@ BatchShell::BatchShell(std::FILE* out, std::FILE* err, bool showStatus)
 BatchShell::LineAnswers& BatchShell::beginLine() {
   answers_ = LineAnswers{};
   declined_ = false;
+  printFailure_.reset();
   return answers_;
 }
 
@@ -70,7 +73,10 @@ void BatchShell::errLines(const char* kind, const std::string& text) {
   std::fflush(err_);
 }
 
-void BatchShell::appendLine(const std::string& line) { print(line); }
+void BatchShell::appendLine(const std::string& line) {
+  lines_.push_back(line);
+  print(line);
+}
 
 void BatchShell::setStatus(const std::string& text) {
   if (!showStatus_ || lastStatus_ == text) return;
@@ -152,6 +158,78 @@ void BatchShell::enableMenu(MenuItem item, bool enabled) {
 
 void BatchShell::openHelp(int topic) {
   note("help topic " + std::to_string(topic) + " is not shown in a batch run");
+}
+
+void BatchShell::printCells(const GridCells& cells) {
+  for (const auto& row : cells) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) line += (c > 0 ? "\t" : "") + row[c];
+    print(line);
+  }
+}
+
+std::optional<BubbleChart> BatchShell::takeBubbleChart() {
+  std::optional<BubbleChart> chart;
+  chart.swap(bubbleChart_);
+  return chart;
+}
+
+void BatchShell::executePrinterSetupDialog() {
+  note("the printer setup dialog is not shown in a batch run; PDF files are printed on A4");
+}
+
+bool BatchShell::executePrintDialog() {
+  auto& files = answers_.printFiles;
+  if (files.empty()) {
+    note("the print dialog was cancelled: the script names no PDF file for it");
+    return false;
+  }
+  const std::string file = files.front();
+  files.pop_front();
+  if (fileExists(file) && !answers_.printReplace) {
+    declined_ = true;
+    note("the print dialog was cancelled: " + file + " exists");
+    return false;
+  }
+  printFile_ = file;
+  return true;
+}
+
+void BatchShell::printing(const std::function<void()>& print) {
+  try {
+#if VOLMAR_BATCH_HAS_QT
+    print();
+#else
+    (void)print;
+    throw CommandError("Printing failed: this volmar-batch was built without Qt.");
+#endif
+  } catch (const std::exception& e) {
+    printFailure_ = e.what();
+    throw;
+  }
+}
+
+void BatchShell::printJob(const std::function<void(PrintCanvas&)>& draw) {
+  printing([&] { printJobToPdf(printFile_, draw); });
+}
+
+void BatchShell::printChart() {
+  printing([&] {
+    ChartContents chart;
+    chart.title = chartTitle_;
+    chart.foot = chartFoot_;
+    for (const auto& p : bars_) chart.bars.push_back({p.value, p.label});
+    for (const auto& p : line_) chart.line.push_back({p.value, p.label});
+    chart.leftAxis = leftAxis_;
+    printChartToPdf(printFile_, chart);
+  });
+}
+
+void BatchShell::printGraphView() {
+  printing([&] {
+    if (!ws_) throw CommandError("Printing failed: no workspace to draw the graph from.");
+    printGraphToPdf(printFile_, *ws_);
+  });
 }
 
 }  // namespace volmar::batch

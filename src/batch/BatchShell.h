@@ -37,6 +37,10 @@ class BatchShell : public Shell {
     // questions get the safe answer.
     std::optional<Answer> questions;
     std::string questionsReason;
+    // The PDF file the print dialog prints to, and whether an existing one
+    // may be replaced.
+    std::deque<std::string> printFiles;
+    bool printReplace = false;
   };
 
   BatchShell(std::FILE* out, std::FILE* err, bool showStatus);
@@ -69,7 +73,7 @@ class BatchShell : public Shell {
 
   void appendLine(const std::string& line) override;
   void selectLastLine() override {}
-  void clearLines() override {}
+  void clearLines() override { lines_.clear(); }
   void repaintList() override {}
   void setStatus(const std::string& text) override;
   void message(const std::string& text) override;
@@ -96,8 +100,32 @@ class BatchShell : public Shell {
   void setBusyCursor(bool) override {}
   void beep() override {}
   void openHelp(int topic) override;
+  // The analysis windows are printed: a grid's cells tab-separated, a row a
+  // line; the bubble chart is kept for the command that asked for it.
+  void showBlocksTable(const GridCells& cells) override { printCells(cells); }
+  void showPairTable(const GridCells& cells) override { printCells(cells); }
+  void showBubbleChart(const BubbleChart& chart) override { bubbleChart_ = chart; }
+  void showPrototypesTable(const GridCells& cells) override { printCells(cells); }
+  void printCells(const GridCells& cells);
+  // The chart of the last bubble window, taken once.
+  std::optional<BubbleChart> takeBubbleChart();
+
+  // The workspace the graph view is drawn from when it is printed.
+  void attachWorkspace(const Workspace& ws) { ws_ = &ws; }
+  // Why the last print call of the current line failed, if it did.
+  const std::optional<std::string>& printFailure() const { return printFailure_; }
+  void executePrinterSetupDialog() override;
+  bool executePrintDialog() override;
+  std::vector<std::string> listLines() override { return lines_; }
+  void printJob(const std::function<void(PrintCanvas&)>& draw) override;
+  void printChart() override;
+  void printGraphView() override;
+  void hideGraphView() override {}
 
  private:
+  // Runs a print call, keeping the reason when it fails.
+  void printing(const std::function<void()>& print);
+
   void errLines(const char* kind, const std::string& text);
   Answer ask(const std::string& text, Answer safe);
   bool fileDialog(std::deque<std::string>& files, FileDialog& dialog, const char* which);
@@ -113,6 +141,11 @@ class BatchShell : public Shell {
   std::string chartTitle_, chartFoot_;
   std::vector<Point> bars_, line_;
   std::optional<std::pair<double, double>> leftAxis_;
+  std::optional<BubbleChart> bubbleChart_;
+  std::vector<std::string> lines_;  // the output list, as the window keeps it
+  const Workspace* ws_ = nullptr;
+  std::string printFile_;
+  std::optional<std::string> printFailure_;
 };
 
 // Thrown when a dialog's logic refuses the script's answers: in the desktop

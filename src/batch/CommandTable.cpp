@@ -5,15 +5,25 @@
 #include <vector>
 
 #include "batch/Session.h"
+#if VOLMAR_BATCH_HAS_QT
+#include "batch/QtBubbleChart.h"
+#endif
+#include "commands/BlockTables.h"
+#include "commands/BubbleMap.h"
 #include "commands/Commands.h"
+#include "commands/Compare.h"
 #include "commands/DataMatrixDialog.h"
 #include "commands/ParamDialog.h"
+#include "commands/Printing.h"
 #include "commands/PrototypesTable.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
+#include "commands/Refine.h"
 #include "commands/SaveFiles.h"
+#include "commands/Similarity.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
+#include "commands/TrimGraph.h"
 #include "core/NumberFormat.h"
 
 namespace volmar::batch {
@@ -101,6 +111,20 @@ bool save(Session& s, const ScriptLine& l) {
   return true;
 }
 
+// A File > Print command, printed to a PDF file instead of a printer. As
+// for saves, an existing file is replaced only when the script says so.
+template <void (*Command)(Context&)>
+bool printTo(Session& s, const ScriptLine& l) {
+  auto& a = s.shell().answers();
+  a.printFiles.push_back(l.arguments[0]);
+  a.printReplace = l.answer("replace") == "yes";
+  if (!s.run(Command)) return false;
+  if (s.shell().questionDeclined())
+    return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  if (const auto& why = s.shell().printFailure()) return s.fail(l, *why);
+  return true;
+}
+
 const std::vector<AnswerKey> ReplaceKey = {{"replace", ValueKind::Choice, {"yes", "no"}}};
 
 std::string number(double v) { return formatGeneral(v); }
@@ -138,6 +162,98 @@ bool showGraph(Session& s, const ScriptLine&) {
   return true;
 }
 
+bool refine(Session& s, const ScriptLine& l) {
+  s.shell().presetInput("Refine prototypes",
+                        l.has("iterations") ? std::optional(l.answer("iterations")) : std::nullopt);
+  return s.run(refineprototypes1Click);
+}
+
+// Caption of the input box in which the pair of blocks is typed.
+constexpr const char* PairCaption = "Prepare crosstabulation";
+
+// "crosstab PAIR abs|dev": the display's menu item, with PAIR typed into
+// the input box; "crosstab abs" alone cancels the box (its default pair).
+bool crosstab(Session& s, const ScriptLine& l) {
+  const bool withPair = l.arguments.size() == 2;
+  const std::string mode = withPair ? l.arguments[1] : std::string(l.spec->phrase.substr(l.spec->phrase.rfind(' ') + 1));
+  BatchShell& sh = s.shell();
+  if (mode == "abs" && !sh.menuEnabled(MenuItem::absfrequencies1))
+    return s.fail(l, "Analysis > Crosstabulate blocks pairwise > abs. frequencies is disabled in the menu "
+                     "until a training run on k-blocks data has ended");
+  sh.presetInput(PairCaption, withPair ? std::optional(l.arguments[0]) : std::nullopt);
+  return s.run(mode == "abs" ? absfrequencies1Click : standardizeddeviations1Click);
+}
+
+std::optional<std::string> checkCrosstab(const ScriptLine& l) {
+  if (l.arguments[1] != "abs" && l.arguments[1] != "dev")
+    return "crosstab " + l.arguments[1] + ": expected 'abs' (abs. frequencies) or 'dev' (standardized deviations)";
+  return std::nullopt;
+}
+
+bool bubbles(Session& s, const ScriptLine& l) {
+  BatchShell& sh = s.shell();
+  sh.presetInput("Determine block or sample", l.arguments[0]);
+  sh.presetInput("Rescale bubble size?", l.has("factor") ? std::optional(l.answer("factor")) : std::nullopt);
+  if (!s.run(adjgraphforselectedblockssamples1Click)) return false;
+  const auto chart = sh.takeBubbleChart();
+  if (!chart) return s.fail(l, "no chart was drawn (see the message above)");
+  sh.print("title\t" + chart->title);
+  sh.print("foot\t" + chart->foot);
+  for (const Bubble& b : chart->bubbles)
+    sh.print("bubble\t" + number(b.x) + "\t" + number(b.y) + "\t" + number(b.radius) + "\t" + b.label);
+  if (!l.has("bmp")) return true;
+#if VOLMAR_BATCH_HAS_QT
+  auto& a = sh.answers();
+  a.saveFiles.push_back(l.answer("bmp"));
+  if (l.answer("replace") == "yes") {
+    a.questions = Answer::Yes;
+    a.questionsReason = "replace=yes";
+  }
+  if (saveBubbleChartBitmap(sh, *chart)) return true;
+  if (sh.questionDeclined())
+    return s.fail(l, l.answer("bmp") + " exists and was not replaced; add replace=yes to overwrite it");
+  return s.fail(l, "the chart bitmap was not written");
+#else
+  return s.fail(l, "bmp= needs the desktop program's libraries, which this build of volmar-batch lacks");
+#endif
+}
+
+std::optional<std::string> checkBubbles(const ScriptLine& l) {
+  if (l.has("replace") && !l.has("bmp")) return "replace= needs bmp=FILE";
+  return std::nullopt;
+}
+
+// Analysis > Compare over replications: FILE answers the save dialog for
+// the error-hits file; without it the dialog is cancelled and only the
+// analysis runs. An existing file is replaced only with replace=yes.
+bool compare(Session& s, const ScriptLine& l) {
+  auto& a = s.shell().answers();
+  if (!l.arguments.empty()) a.saveFiles.push_back(l.arguments[0]);
+  if (l.answer("replace") == "yes") {
+    a.questions = Answer::Yes;
+    a.questionsReason = "replace=yes";
+  }
+  if (!s.run(compareoverreplications1Click)) return false;
+  if (s.shell().questionDeclined())
+    return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  return true;
+}
+
+std::optional<std::string> checkCompare(const ScriptLine& l) {
+  if (l.has("replace") && l.arguments.empty()) return "replace= needs a FILE to replace";
+  return std::nullopt;
+}
+
+// Caption of the input box in which trimming asks its cutoff.
+constexpr const char* CutoffCaption = "Input a minimum cutoff value...";
+
+// Analysis > Trim adjacency graph: CUTOFF is typed into the input box;
+// without it the box is cancelled (its default "0", which changes nothing).
+bool trim(Session& s, const ScriptLine& l) {
+  s.shell().presetInput(CutoffCaption, l.arguments.empty() ? std::nullopt : std::optional(l.arguments[0]));
+  return s.run(trimadjacencygraph1Click);
+}
+
 using K = ValueKind;
 
 const std::vector<CommandSpec>& table() {
@@ -157,6 +273,8 @@ const std::vector<CommandSpec>& table() {
        "Analysis > Initialize > Read prototypes from file", readPrototypes},
       {"train", {}, {}, MenuItem::Run1, MenuItem::Count_, "Analysis > Train", menu<run1Click>},
       {"recall", {}, {}, MenuItem::Recall, MenuItem::Count_, "Analysis > Recall", menu<recallClick>},
+      {"refine", {}, {{"iterations", K::Integer}}, MenuItem::Refineprototypes1, MenuItem::Count_,
+       "Analysis > Refine prototypes (batch k-means)", refine},
       {"save prototypes", {"FILE"}, ReplaceKey, MenuItem::Prototypes2, MenuItem::SaveAs1,
        "File > Save > Prototypes", save<prototypes2Click>},
       {"save labels", {"FILE"}, ReplaceKey, MenuItem::Classlabels1, MenuItem::SaveAs1,
@@ -165,9 +283,44 @@ const std::vector<CommandSpec>& table() {
        "File > Save > Info over replications", save<infooverreplications1Click>},
       {"save blocks", {"FILE"}, ReplaceKey, MenuItem::BlocksSamplesxPrototypestable2, MenuItem::SaveAs1,
        "File > Save > Blocks (Samples) x Prototypes table", save<blocksSamplesxPrototypestable2Click>},
+      {"compare", {"[FILE]"}, ReplaceKey, MenuItem::Compareoverreplications1, MenuItem::Count_,
+       "Analysis > Compare over replications", compare, checkCompare},
+      {"similarity neighborhood", {}, {}, MenuItem::statNeighborhood1, MenuItem::Similarityofprototypes1,
+       "Analysis > Similarity of prototypes > stat. Neighborhood", menu<statNeighborhood1Click>},
+      {"similarity distance", {}, {}, MenuItem::squEuclDist1, MenuItem::Similarityofprototypes1,
+       "Analysis > Similarity of prototypes > - squ.Eucl. Dist.", menu<squEuclDist1Click>},
+      {"similarity ratio", {}, {}, MenuItem::statNbhdsquEucD1, MenuItem::Similarityofprototypes1,
+       "Analysis > Similarity of prototypes > statNbhd / squEucD", menu<statNbhdsquEucD1Click>},
+      {"trim", {"[CUTOFF]"}, {}, MenuItem::Trimadjacencygraph1, MenuItem::Count_,
+       "Analysis > Trim adjacency graph", trim},
+      {"restore", {}, {}, MenuItem::Restoreadjacencygraph1, MenuItem::Count_,
+       "Analysis > Restore adjacency graph", menu<restoreadjacencygraph1Click>},
+      {"print listbox", {"FILE.pdf"}, ReplaceKey, MenuItem::Print1, MenuItem::Count_,
+       "File > Print Listbox", printTo<print1Click>},
+      {"print chart", {"FILE.pdf"}, ReplaceKey, MenuItem::PrintChart1, MenuItem::Count_,
+       "File > Print Chart", printTo<printChart1Click>},
+      {"print graph", {"FILE.pdf"}, ReplaceKey, MenuItem::PrintAdjacencygraph1, MenuItem::Count_,
+       "File > Print Adjacency graph", printTo<printAdjacencygraph1Click>},
       {"show chart", {}, {}, MenuItem::Count_, MenuItem::Count_, "", showChart},
       {"show prototypes", {}, {}, MenuItem::Prototypes1, MenuItem::Count_, "Show > Prototypes Table", showPrototypes},
       {"show graph", {}, {}, MenuItem::Adjacencygraph1, MenuItem::Count_, "Show > Adjacency Graph", showGraph},
+      {"contingency", {}, {}, MenuItem::BlockssamplesxPrototypescontingencytable1, MenuItem::Count_,
+       "Analysis > Blocks(samples)xPrototypes contingency table",
+       menu<blockssamplesxPrototypescontingencytable1Click>},
+      {"show blocks", {}, {}, MenuItem::BlockssamplesxPrototypestable1, MenuItem::Count_,
+       "Show > Blocks (samples) x Prototypes table", menu<blockssamplesxPrototypestable1Click>},
+      {"crosstab", {"PAIR", "abs|dev"}, {}, MenuItem::Crosstabulateblockspairwise1, MenuItem::Count_,
+       "Analysis > Crosstabulate blocks pairwise > abs. frequencies | standardized deviations", crosstab,
+       checkCrosstab},
+      {"crosstab abs", {}, {}, MenuItem::absfrequencies1, MenuItem::Crosstabulateblockspairwise1,
+       "the same with the input box cancelled (pair 1&2)", crosstab},
+      {"crosstab dev", {}, {}, MenuItem::standardizeddeviations1, MenuItem::Crosstabulateblockspairwise1,
+       "the same with the input box cancelled (pair 1&2)", crosstab},
+      {"show pair", {}, {}, MenuItem::Frequencyofprototypesforpairofblocks1, MenuItem::Count_,
+       "Show > Frequency of prototypes for current pair of blocks", menu<frequencyofprototypesforpairofblocks1Click>},
+      {"bubbles", {"BLOCK"}, {{"factor", K::Real}, {"bmp", K::Text}, {"replace", K::Choice, {"yes", "no"}}},
+       MenuItem::Adjgraphforselectedblockssamples1, MenuItem::Count_,
+       "Show > Frequency of prototypes for selected blocks (samples)", bubbles, checkBubbles},
   };
   return t;
 }
@@ -184,8 +337,28 @@ const char* enabledBy(MenuItem item) {
       return "parameters have been accepted ('parameterize')";
     case MenuItem::Recall:
       return "a prototypes file has been read ('readprototypes')";
+    case MenuItem::Refineprototypes1:
+      return "prototypes exist ('train' or 'readprototypes')";
     case MenuItem::Adjacencygraph1:
       return "a training run with neighbor=on has ended";
+    case MenuItem::BlockssamplesxPrototypescontingencytable1:
+      return "a training run on k-blocks or k-samples data has ended";
+    case MenuItem::Crosstabulateblockspairwise1:
+    case MenuItem::absfrequencies1:
+      return "a training run on k-blocks data has ended";
+    case MenuItem::BlockssamplesxPrototypestable1:
+    case MenuItem::Adjgraphforselectedblockssamples1:
+      return "the contingency table has been counted ('contingency')";
+    case MenuItem::Frequencyofprototypesforpairofblocks1:
+      return "a pair of blocks has been cross-tabulated ('crosstab')";
+    case MenuItem::Compareoverreplications1:
+      return "a training run with reps=2 or more has ended";
+    case MenuItem::Similarityofprototypes1:
+      return "a training run has ended ('train')";
+    case MenuItem::Trimadjacencygraph1:
+      return "the statistical neighborhood has been listed ('similarity neighborhood')";
+    case MenuItem::Restoreadjacencygraph1:
+      return "the graph has been trimmed with a cutoff above 0 ('trim CUTOFF')";
     default:
       return "an earlier command enables it";
   }

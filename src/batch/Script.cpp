@@ -136,6 +136,12 @@ std::optional<std::string> checkValue(const AnswerKey& key, const std::string& v
   return std::nullopt;
 }
 
+// Positional words written "[FILE]" may be left out; the others may not.
+std::size_t requiredArguments(const CommandSpec& spec) {
+  return static_cast<std::size_t>(std::count_if(spec.arguments.begin(), spec.arguments.end(),
+                                                [](std::string_view a) { return !a.starts_with('['); }));
+}
+
 std::optional<std::string> parseLine(const std::vector<Word>& words, std::span<const CommandSpec> table,
                                      ScriptLine& out) {
   if (words[0].keyLength) return "a line must start with a command, not the answer '" + words[0].text + "'";
@@ -168,7 +174,7 @@ std::optional<std::string> parseLine(const std::vector<Word>& words, std::span<c
     if (auto bad = checkValue(*it, value)) return *bad;
     out.answers.emplace(key, value);
   }
-  if (out.arguments.size() < spec.arguments.size())
+  if (out.arguments.size() < requiredArguments(spec))
     return "'" + name + "' needs " + std::string(spec.arguments[out.arguments.size()]) + "; expected " +
            usageOf(spec);
   if (spec.check) return spec.check(out);

@@ -7,6 +7,7 @@ namespace volmar::batch {
 Session::Session(std::FILE* out, std::FILE* err, bool showStatus, std::string scriptName)
     : ws_(Workspace::create()), shell_(out, err, showStatus), ctx_(*ws_, shell_),
       scriptName_(std::move(scriptName)) {
+  shell_.attachWorkspace(*ws_);
   mainWindowCreated(ctx_);
 }
 

@@ -25,7 +25,7 @@ void mainWindowCreated(Context& ctx) {
                         MenuItem::Similarityofprototypes1, MenuItem::Trimadjacencygraph1,
                         MenuItem::Restoreadjacencygraph1, MenuItem::Crosstabulateblockspairwise1,
                         MenuItem::absfrequencies1, MenuItem::BlockssamplesxPrototypestable1,
-                        MenuItem::Frequencyofprototypesforpairofblocks1})
+                        MenuItem::Frequencyofprototypesforpairofblocks1, MenuItem::Refineprototypes1})
     sh.enableMenu(item, false);
   ctx.ws.ParamsEntered = false;
   ctx.ws.UseSubtClus = false;

@@ -130,6 +130,16 @@ void writeFileReplacing(const std::string& path, const std::string& contents) {
   }
 }
 
+void checkFileWritable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail("Cannot write file", path, EISDIR);
+  std::string tmp = path + ".tmpXXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) fail("Cannot write file", path, errno);
+  ::close(fd);
+  ::unlink(tmp.c_str());
+}
+
 bool fileExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(path, ec);

@@ -16,6 +16,12 @@ void writeFileReplacing(const std::string& path, const std::string& contents);
 
 bool fileExists(const std::string& path);
 
+// Checks, before a long computation, that a file of this name can be
+// written: a file is created beside it and removed again; the target itself
+// is not touched. Throws CommandError with the reason, as
+// writeFileReplacing would.
+void checkFileWritable(const std::string& path);
+
 // Absolute form of a path, for messages that name a file.
 std::string fullFileName(const std::string& path);
 

@@ -23,6 +23,7 @@ enum class MenuItem {
   Subtractiveclustering1,
   Run1,
   Recall,
+  Refineprototypes1,
   Compareoverreplications1,
   Similarityofprototypes1,
   statNeighborhood1,
@@ -44,6 +45,7 @@ enum class MenuItem {
   Help2,
   Help1,
   HelpFile1,
+  UserGuide1,
   Count_
 };
 

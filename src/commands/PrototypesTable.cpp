@@ -24,4 +24,6 @@ std::vector<std::vector<std::string>> prototypesTableCells(const Workspace& ws) 
   return cells;
 }
 
+void prototypes1Click(Context& ctx) { ctx.shell.showPrototypesTable(prototypesTableCells(ctx.ws)); }
+
 }  // namespace volmar

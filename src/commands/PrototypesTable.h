@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/Context.h"
 #include "core/Workspace.h"
 
 namespace volmar {
@@ -15,5 +16,8 @@ inline constexpr const char* PrototypesTableCaption = "Prototypes table";
 // current prototype ("type p" and its values in the picture "##0.0").
 // cells[row][column]; always at least the one cell "var#:".
 std::vector<std::vector<std::string>> prototypesTableCells(const Workspace& ws);
+
+// Show > "&Prototypes Table": the modal window TPrTable on these cells.
+void prototypes1Click(Context& ctx);
 
 }  // namespace volmar

@@ -87,6 +87,7 @@ void readprototypesfromfile1Click(Context& ctx) {
     }
     ws.NumTrials = 0;
     sh.enableMenu(MenuItem::Recall, true);
+    sh.enableMenu(MenuItem::Refineprototypes1, true);
   }
   sh.setStatus("Done.");
 }

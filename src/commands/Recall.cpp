@@ -35,6 +35,12 @@ void recallClick(Context& ctx) {
   sh.setStatus("Classify...");
   Classify(ws, 1);
   CountClassSizes(ws, 1);
+  // With one replication the recalled labels are the ones the block
+  // analyses read; with more, column NumReplications keeps the training's.
+  if (ws.NumReplications == 1) {
+    ws.LabelsPrototypes = n;
+    ws.LabelsReplications = 1;
+  }
   sh.appendLine(" ");
   sh.appendLine("   Recall:");
   sh.appendLine("   Size of classes:");

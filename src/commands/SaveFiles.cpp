@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 
+#include "commands/BlockTables.h"
 #include "commands/FileIO.h"
 #include "core/Limits.h"
 #include "core/NumberFormat.h"
@@ -60,7 +61,8 @@ std::string infoFileText(const Workspace& ws) {
 }
 
 std::string blocksTableFileText(const Workspace& ws) {
-  const int blocks = extent(ws.BlockSize, MaxBlocks);
+  // As many rows as the table window shows (one per subsample for k-samples).
+  const int blocks = blockRowCount(ws);
   const int protos = extent(ws.NumPrototypes, MaxPrototypes);
   std::string text;
   for (int b = 1; b <= blocks; ++b) {
@@ -72,17 +74,21 @@ std::string blocksTableFileText(const Workspace& ws) {
 
 std::optional<std::string> chooseSaveFile(Context& ctx, const std::string& defaultExt,
                                           const std::string& fileName, int filterIndex) {
-  FileDialog& dialog = ctx.saveDialog;
+  return chooseSaveFile(ctx.shell, ctx.saveDialog, defaultExt, fileName, filterIndex);
+}
+
+std::optional<std::string> chooseSaveFile(Shell& shell, FileDialog& dialog, const std::string& defaultExt,
+                                          const std::string& fileName, int filterIndex) {
   dialog.defaultExt = defaultExt;
   dialog.fileName = fileName;
   dialog.filterIndex = filterIndex;
   for (;;) {
-    if (!ctx.shell.executeSaveDialog(dialog)) return std::nullopt;
+    if (!shell.executeSaveDialog(dialog)) return std::nullopt;
     const std::string& path = dialog.fileName;
     // A folder of that name is no file to replace; writing reports it.
     std::error_code ec;
     if (!fileExists(path) || std::filesystem::is_directory(path, ec)) return path;
-    const Answer a = ctx.shell.askYesNoCancel("Replace " + fullFileName(path) + "?");
+    const Answer a = shell.askYesNoCancel("Replace " + fullFileName(path) + "?");
     if (a == Answer::Yes) return path;
     if (a != Answer::No) return std::nullopt;  // Cancel: nothing is written
     // No: choose another name.

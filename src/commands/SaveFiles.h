@@ -34,7 +34,8 @@ std::string classLabelsFileText(const Workspace& ws);
 // " ###########0.0##".
 std::string infoFileText(const Workspace& ws);
 
-// One line per block 1..BlockSize: BlockProtoFreq for prototypes
+// One line per block 1..BlockSize (k-samples: per subsample up to the
+// highest number present): BlockProtoFreq for prototypes
 // 1..NumPrototypes, each as " ####0".
 std::string blocksTableFileText(const Workspace& ws);
 
@@ -46,6 +47,9 @@ std::string blocksTableFileText(const Workspace& ws);
 // Yes. No shows the dialog again, Cancel (there or in the dialog) gives
 // nothing.
 std::optional<std::string> chooseSaveFile(Context& ctx, const std::string& defaultExt,
+                                          const std::string& fileName, int filterIndex);
+// The same with a save dialog of its own (a window's, with its own filters).
+std::optional<std::string> chooseSaveFile(Shell& shell, FileDialog& dialog, const std::string& defaultExt,
                                           const std::string& fileName, int filterIndex);
 
 // How one kind of result file is saved.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace volmar {
 
 class DataMatrixDialog;
 class ParamDialog;
+class PrintCanvas;
 
 // Answer of a message box or question.
 enum class Answer { Ok, Yes, No, Cancel };
@@ -16,6 +18,26 @@ enum class Answer { Ok, Yes, No, Cancel };
 // The two series of the main chart: bars (sum of distances, left axis) and
 // the line (wSSI, right axis fixed to 0..1).
 enum class Series { Bars, Line };
+
+// The cells of a string grid, row by row: cells[row][column], row 0 and
+// column 0 being the fixed header row and column.
+using GridCells = std::vector<std::vector<std::string>>;
+
+// One point of a bubble series: x and y values, radius in units of the
+// vertical axis, text label ("" for none).
+struct Bubble {
+  double x = 0;
+  double y = 0;
+  double radius = 0;
+  std::string label;
+};
+
+// What the chart of prototype frequencies shows.
+struct BubbleChart {
+  std::string title;  // the line added below the empty first title line
+  std::string foot;
+  std::vector<Bubble> bubbles;
+};
 
 // A file open or save dialog component. Its filter position and file name
 // persist between uses, as the command that owns it leaves them.
@@ -80,6 +102,29 @@ class Shell {
   virtual void setBusyCursor(bool busy) = 0;
   virtual void beep() = 0;
   virtual void openHelp(int topic) = 0;
+
+  // Analysis windows. Each call opens a further non-modal window showing a
+  // snapshot of what it is given; windows opened earlier stay as they are.
+  virtual void showBlocksTable(const GridCells& cells) = 0;  // TBSPrTable
+  virtual void showPairTable(const GridCells& cells) = 0;    // TForm8
+  virtual void showBubbleChart(const BubbleChart& chart) = 0;  // TForm10
+  // The prototypes table (TPrTable): modal, closed by the person.
+  virtual void showPrototypesTable(const GridCells& cells) = 0;
+  // Printing. The print dialog chooses the printer (or the PDF file) that
+  // the print calls after it use; false when it was cancelled. The print
+  // calls throw CommandError when the printer or file cannot be written.
+  virtual void executePrinterSetupDialog() = 0;
+  virtual bool executePrintDialog() = 0;
+  // The output list's lines, first to last.
+  virtual std::vector<std::string> listLines() = 0;
+  // One print job: draw puts its pages on the canvas.
+  virtual void printJob(const std::function<void(PrintCanvas&)>& draw) = 0;
+  // The main chart on one page, inside the chart's print margins.
+  virtual void printChart() = 0;
+  // The graph view's client area at the top left of one page, at the size
+  // it has on the screen.
+  virtual void printGraphView() = 0;
+  virtual void hideGraphView() = 0;
 };
 
 }  // namespace volmar

@@ -223,8 +223,11 @@ class TrainingRun {
     }
     if (ws_.LowerLimit == 1 && upper >= 2) dimensionality(upper);
     sh_.setStatus("Done.");
+    ws_.LabelsPrototypes = ws_.NumPrototypes;
+    ws_.LabelsReplications = ws_.NumReplications;
     if (ws_.NumReplications > 1) sh_.enableMenu(MenuItem::Compareoverreplications1, true);
     sh_.enableMenu(MenuItem::Similarityofprototypes1, true);
+    sh_.enableMenu(MenuItem::Refineprototypes1, true);
     if (ws_.KBlocks || ws_.KSamples)
       sh_.enableMenu(MenuItem::BlockssamplesxPrototypescontingencytable1, true);
     if (ws_.KBlocks) {

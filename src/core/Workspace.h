@@ -46,6 +46,12 @@ struct Workspace {
   bool PairShowsAbsFreq = false;
   std::string FirstBlockText;
   std::string SecondBlockText;
+  // What the labels in ClassLabels were made with: the number of prototypes
+  // and of replications of the training run (or one-replication recall) that
+  // wrote them; 0 while no labels exist. Analyses that read the labels
+  // compare these with NumPrototypes and NumReplications.
+  int LabelsPrototypes = 0;
+  int LabelsReplications = 0;
 
   // Arrays.
   Mat<float, MaxCases, MaxVars, VarStride> DataMatrix;
@@ -74,8 +80,10 @@ struct Workspace {
   // The shared pseudo-random generator.
   RandomGenerator Rng;
 
-  // BubbleGrid is indexed 0..9 in both directions.
-  std::int32_t& BubbleGrid(int col, int row) { return BubbleGridCells(col + 1, row + 1); }
+  // BubbleGrid[r, c] (map row r, map column c) is indexed 0..9 in both
+  // directions.
+  std::int32_t& BubbleGrid(int r, int c) { return BubbleGridCells(r + 1, c + 1); }
+  std::int32_t BubbleGrid(int r, int c) const { return BubbleGridCells(r + 1, c + 1); }
 
   // The workspace is large (about 15 MB); make it on the heap, once.
   static std::unique_ptr<Workspace> create() { return std::make_unique<Workspace>(); }

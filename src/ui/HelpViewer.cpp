@@ -1,12 +1,15 @@
 #include "ui/HelpViewer.h"
 
 #include <QDesktopServices>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include "ui/HelpWindow.h"
 
 namespace volmar {
 
@@ -56,12 +59,30 @@ QString HelpViewer::problem(int topic) const {
 }
 
 void HelpViewer::showTopic(QWidget* parent, int topic) {
+  if (problem(topic).isEmpty() && launch(helpFile_)) return;
+  if (HelpWindow::guideAvailable()) return showGuide(parent, topic);
   QString why = problem(topic);
-  if (why.isEmpty() && !launch(helpFile_))
+  if (why.isEmpty())
     why = QStringLiteral("Help topic %1 cannot be shown: the viewer for\n%2\ncould not be started.")
               .arg(topic)
               .arg(QDir::toNativeSeparators(helpFile_));
-  if (!why.isEmpty()) QMessageBox::information(parent, QStringLiteral("Volmar32"), why);
+  QMessageBox::information(parent, QStringLiteral("Volmar32"), why);
+}
+
+HelpWindow* HelpViewer::guideWindow() const { return guide_.data(); }
+
+void HelpViewer::showGuide(QWidget* parent, int topic) {
+  // A modal dialog blocks every window but its own: the guide then belongs
+  // to the dialog, so that it can be read and scrolled beside it.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner && parent) owner = parent->window();
+  if (!guide_) guide_ = new HelpWindow(owner);
+  else if (guide_->parentWidget() != owner) guide_->setParent(owner, Qt::Window);
+  guide_->setAttribute(Qt::WA_DeleteOnClose, owner == nullptr);
+  guide_->showTopic(topic);
+  guide_->show();
+  guide_->raise();
+  guide_->activateWindow();
 }
 
 }  // namespace volmar

@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 class QWidget;
 
 namespace volmar {
 
-// Opens the program's compiled HTML help file at a topic. The file lives
-// beside the program; it is opened with the desktop's viewer for .chm files
-// when one is installed, and otherwise the person is told where the file was
-// looked for and what is missing.
+class HelpWindow;
+
+// Opens help at a topic. A compiled HTML help file beside the program is
+// opened with the desktop's viewer for .chm files when both are there;
+// otherwise the user guide shipped inside the program opens in a help
+// window at the topic's page.
 class HelpViewer {
  public:
   explicit HelpViewer(QString helpFile);
@@ -24,6 +27,8 @@ class HelpViewer {
   QString problem(int topic) const;
 
   void showTopic(QWidget* parent, int topic);
+  // The guide's window, once it has been opened.
+  HelpWindow* guideWindow() const;
 
  protected:
   // Whether the desktop has a program registered for .chm files.
@@ -31,7 +36,10 @@ class HelpViewer {
   virtual bool launch(const QString& file) const;
 
  private:
+  void showGuide(QWidget* parent, int topic);
+
   QString helpFile_;
+  QPointer<HelpWindow> guide_;
 };
 
 }  // namespace volmar

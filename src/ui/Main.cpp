@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -19,6 +20,7 @@
 #include "ui/MainChart.h"
 #include "ui/MenuCommands.h"
 #include "ui/MenuTable.h"
+#include "ui/Printing.h"
 #include "ui/Prompter.h"
 #include "ui/QtShell.h"
 #include "ui/StatusLine.h"
@@ -64,6 +66,37 @@ QLabel* headerPanel(const QString& caption, QWidget* parent) {
   return p;
 }
 
+// F1 in the program's other windows and dialogs (the main window has its
+// F1 menu item): help at the topic of the focused control or the nearest
+// window around it that names one, else the main window's topic.
+class HelpKeys : public QObject {
+ public:
+  HelpKeys(TFMain* main, QtShell& shell) : QObject(main), main_(main), shell_(shell) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_F1 ||
+        static_cast<QKeyEvent*>(e)->modifiers() != Qt::NoModifier)
+      return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() == main_) return false;
+    int topic = HelpFileTopic;
+    for (QWidget* p = w; p; p = p->parentWidget()) {
+      if (const int t = p->property("helpContext").toInt(); t > 0) {
+        topic = t;
+        break;
+      }
+      if (p == main_) break;
+    }
+    shell_.openHelp(topic);
+    return true;
+  }
+
+ private:
+  TFMain* main_;
+  QtShell& shell_;
+};
+
 constexpr int StartClientWidth = 787;
 constexpr int StartClientHeight = 548;
 constexpr int StatusHeight = 20;
@@ -87,6 +120,8 @@ TFMain::TFMain(Workspace& ws, Prompter& prompter, QWidget* parent)
   shell_ = std::make_unique<QtShell>(ws_, controls, prompter);
   ctx_ = std::make_unique<Context>(ws_, *shell_);
 
+  helpKeys_ = new HelpKeys(this, *shell_);
+  QCoreApplication::instance()->installEventFilter(helpKeys_);
   mainWindowCreated(*ctx_);
   setWindowTitle(QStringLiteral("Volmar - 32Bit Version 2008"));
   resize(StartClientWidth, StartClientHeight + menuBar()->sizeHint().height());
@@ -109,14 +144,7 @@ void TFMain::buildClientArea() {
   ListBox1 = new QListWidget(client_);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox1->setGeometry(2, 31, 312, 379);
-  // Courier New, or a face that takes its place where it is not installed.
-  QFont mono(QStringLiteral("Courier New"));
-  mono.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
-                    QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Nimbus Mono PS")});
-  mono.setStyleHint(QFont::TypeWriter);
-  mono.setFixedPitch(true);
-  mono.setPixelSize(12);
-  ListBox1->setFont(mono);
+  ListBox1->setFont(outputListFont());
   ListBox1->setUniformItemSizes(true);
   ListBox1->setItemDelegate(new OutputListDelegate(ListBox1));
   ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -234,6 +262,8 @@ void TFMain::menuClick(MenuItem item) {
       return help1Click();
     case MenuItem::HelpFile1:
       return helpFile1Click();
+    case MenuItem::UserGuide1:
+      return userGuide1Click();
     default:
       break;
   }
@@ -292,5 +322,7 @@ void TFMain::help1Click() {
 }
 
 void TFMain::helpFile1Click() { shell_->openHelp(HelpFileTopic); }
+
+void TFMain::userGuide1Click() { shell_->openHelp(HelpFileTopic); }
 
 }  // namespace volmar

@@ -55,6 +55,7 @@ class TFMain : public QMainWindow {
   void about1Click();
   void help1Click();
   void helpFile1Click();
+  void userGuide1Click();
 
  protected:
   bool event(QEvent* e) override;
@@ -73,6 +74,7 @@ class TFMain : public QMainWindow {
   std::array<QMenu*, MenuItemCount> menus_{};
   std::unique_ptr<QtShell> shell_;
   std::unique_ptr<Context> ctx_;
+  QObject* helpKeys_ = nullptr;
   bool running_ = false;
   bool quitConfirmed_ = false;
 };

@@ -43,6 +43,7 @@ constexpr MenuEntry Entries[] = {
   {M::Crosstabulateblockspairwise1,         M::Analysis1,               "C&rosstabulate blocks pairwise",                         "",                                0,  false, true,  true,  false, ""},
   {M::absfrequencies1,                      M::Crosstabulateblockspairwise1, "abs. &frequencies",                                 "",                                0,  false, true,  false, false, ""},
   {M::standardizeddeviations1,              M::Crosstabulateblockspairwise1, "standardized &deviations",                          "",                                0,  true,  true,  false, false, ""},
+  {M::Refineprototypes1,                    M::Analysis1,               "Refine prototypes (batch k-means)",                      "Move the prototypes to the means of their classes until no case changes its class", 0, false, true, false, true, ""},
   {M::Tabulate1,                            Top,                        "&Show",                                                  "ancillary results",               0,  true,  true,  true,  false, ""},
   {M::Prototypes1,                          M::Tabulate1,               "&Prototypes Table",                                      "",                                0,  true,  true,  false, false, ""},
   {M::Adjacencygraph1,                      M::Tabulate1,               "&Adjacency Graph",                                       "",                                18, false, true,  false, false, ""},
@@ -53,6 +54,7 @@ constexpr MenuEntry Entries[] = {
   {M::Help2,                                Top,                        "&Help",                                                  "",                                0,  true,  true,  true,  false, ""},
   {M::Help1,                                M::Help2,                   "Help&Info",                                              "use hints",                       0,  true,  true,  false, false, ""},
   {M::HelpFile1,                            M::Help2,                   "HelpFile",                                               "",                                0,  true,  false, false, false, "F1"},
+  {M::UserGuide1,                           M::Help2,                   "&User guide",                                            "Open the user guide",             5,  true,  true,  false, false, ""},
 };
 // clang-format on
 

@@ -49,6 +49,8 @@ constexpr const char* EditHints[8] = {
 
 TForm1::TForm1(ParamDialog& logic, QWidget* parent) : QDialog(parent), logic_(logic) {
   setObjectName(QStringLiteral("Form1"));
+  // F1 opens the help of the Parameterize command.
+  setProperty("helpContext", 30);
   setWindowTitle(QStringLiteral("Set parameters"));
   setToolTip(QStringLiteral("use the hints"));
 

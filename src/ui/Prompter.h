@@ -4,6 +4,7 @@
 
 #include "commands/Shell.h"
 
+class QPrinter;
 class QWidget;
 
 namespace volmar {
@@ -35,6 +36,13 @@ class Prompter {
   virtual void paramDialog(QWidget* parent, ParamDialog& dialog) = 0;
   virtual void aboutBox(QWidget* parent) = 0;
   virtual void openHelp(QWidget* parent, int topic) = 0;
+  // The prototypes table (TPrTable), shown modally until the person closes it.
+  virtual void prototypesTable(QWidget* parent, const GridCells& cells) = 0;
+
+  // The print dialog for the printer (it may choose a PDF file); false when
+  // cancelled. The printer setup dialog changes the printer's page.
+  virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
+  virtual void printerSetupDialog(QWidget* parent, QPrinter& printer) = 0;
 };
 
 }  // namespace volmar

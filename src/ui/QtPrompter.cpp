@@ -1,4 +1,5 @@
 #include "ui/QtPrompter.h"
+#include "ui/Unit4.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -6,6 +7,9 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include "ui/HelpViewer.h"
 #include "ui/Param.h"
@@ -155,5 +159,23 @@ void QtPrompter::aboutBox(QWidget* parent) {
 }
 
 void QtPrompter::openHelp(QWidget* parent, int topic) { help_.showTopic(parent, topic); }
+
+void QtPrompter::prototypesTable(QWidget* parent, const GridCells& cells) {
+  TPrTable table(cells, parent);
+  table.exec();
+}
+
+bool QtPrompter::printDialog(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dlg(&printer, parent);
+  // One copy of the whole job; no page ranges to pick from.
+  dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
+  return dlg.exec() == QDialog::Accepted;
+}
+
+void QtPrompter::printerSetupDialog(QWidget* parent, QPrinter& printer) {
+  QPageSetupDialog dlg(&printer, parent);
+  dlg.exec();
+}
 
 }  // namespace volmar

@@ -26,6 +26,9 @@ class QtPrompter : public Prompter {
   void paramDialog(QWidget* parent, ParamDialog& dialog) override;
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
+  void prototypesTable(QWidget* parent, const GridCells& cells) override;
+  bool printDialog(QWidget* parent, QPrinter& printer) override;
+  void printerSetupDialog(QWidget* parent, QPrinter& printer) override;
 
  private:
   HelpViewer& help_;

@@ -5,13 +5,18 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QListWidget>
+#include <QPrinter>
 #include <QScreen>
 #include <algorithm>
 
 #include "ui/MainChart.h"
+#include "ui/Printing.h"
 #include "ui/Prompter.h"
 #include "ui/StatusLine.h"
+#include "ui/Unit10.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/Unit8.h"
 
 namespace volmar {
 
@@ -158,5 +163,37 @@ void QtShell::setBusyCursor(bool busy) {
 void QtShell::beep() { QApplication::beep(); }
 
 void QtShell::openHelp(int topic) { prompter_.openHelp(c_.window, topic); }
+
+// The analysis windows belong to the main window (so that they go with it)
+// but stand on their own, and free themselves when closed.
+void QtShell::showBlocksTable(const GridCells& cells) { (new TBSPrTable(cells, c_.window))->show(); }
+void QtShell::showPairTable(const GridCells& cells) { (new TForm8(cells, c_.window))->show(); }
+void QtShell::showBubbleChart(const BubbleChart& chart) { (new TForm10(*this, chart, c_.window))->show(); }
+void QtShell::showPrototypesTable(const GridCells& cells) { prompter_.prototypesTable(c_.window, cells); }
+QPrinter& QtShell::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  return *printer_;
+}
+
+void QtShell::executePrinterSetupDialog() { prompter_.printerSetupDialog(c_.window, printer()); }
+
+bool QtShell::executePrintDialog() { return prompter_.printDialog(c_.window, printer()); }
+
+std::vector<std::string> QtShell::listLines() {
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<std::size_t>(c_.list->count()));
+  for (int i = 0; i < c_.list->count(); ++i) lines.push_back(c_.list->item(i)->text().toStdString());
+  return lines;
+}
+
+void QtShell::printJob(const std::function<void(PrintCanvas&)>& draw) {
+  printPages(printer(), printFontFor(c_.list->font()), draw);
+}
+
+void QtShell::printChart() { printChartView(*c_.chart, printer()); }
+
+void QtShell::printGraphView() { printWidgetPicture(*graph_, printer()); }
+
+void QtShell::hideGraphView() { graph_->hide(); }
 
 }  // namespace volmar

@@ -11,6 +11,7 @@
 
 class QAction;
 class QListWidget;
+class QPrinter;
 class QWidget;
 
 namespace volmar {
@@ -73,6 +74,19 @@ class QtShell : public Shell {
   void setBusyCursor(bool busy) override;
   void beep() override;
   void openHelp(int topic) override;
+  void showBlocksTable(const GridCells& cells) override;
+  void showPairTable(const GridCells& cells) override;
+  void showBubbleChart(const BubbleChart& chart) override;
+  void showPrototypesTable(const GridCells& cells) override;
+  void executePrinterSetupDialog() override;
+  bool executePrintDialog() override;
+  std::vector<std::string> listLines() override;
+  void printJob(const std::function<void(PrintCanvas&)>& draw) override;
+  void printChart() override;
+  void printGraphView() override;
+  void hideGraphView() override;
+  // The printer the print commands use; its dialogs' choices persist.
+  QPrinter& printer();
 
   Prompter& prompter() { return prompter_; }
   TForm5* graphView() const { return graph_.get(); }
@@ -88,6 +102,7 @@ class QtShell : public Shell {
   Controls c_;
   Prompter& prompter_;
   std::unique_ptr<TForm5> graph_;
+  std::unique_ptr<QPrinter> printer_;
   // Where the graph view stood when the user last had it open in this
   // session; empty until then.
   QRect graphPlace_;

@@ -42,6 +42,8 @@ QRadioButton* radio(const char* text, const char* hint) {
 TBtnRightDlg::TBtnRightDlg(DataMatrixDialog& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
   setObjectName(QStringLiteral("BtnRightDlg"));
+  // F1 opens the help of the Open command.
+  setProperty("helpContext", 20);
   setWindowTitle(QStringLiteral("Define data matrix"));
   setToolTip(QStringLiteral("use hints"));
 

@@ -77,6 +77,8 @@ void GraphPaintBox::paintEvent(QPaintEvent*) {
 
 TForm5::TForm5(const Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form5"));
+  // F1 opens the help of Show > Adjacency Graph.
+  setProperty("helpContext", 18);
   setWindowTitle(QStringLiteral("Connection (un)learning - Sammon projection in 2 dims"));
   resize(409, 410);
   setAutoFillBackground(true);

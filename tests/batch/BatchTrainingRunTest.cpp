@@ -171,3 +171,33 @@ TEST(BatchTrainingRun, EveryThreadCountGivesTheSameOutputAndFiles) {
 }
 
 }  // namespace
+
+TEST(BatchTrainingRun, RefineListsItsIterationsAndTheFilesFollowIt) {
+  TempDir dir;
+  const std::string script = "open " + irisPath() + " vars=4\n"
+                             "parameterize lower=3 upper=3 trials=5 epochs=2\n"
+                             "train\n"
+                             "refine iterations=50\n"
+                             "save labels " + dir.file("refined.lst") + "\n";
+  const BatchResult r = runScript(dir, script, {"--seed", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto out = splitLines(r.out);
+  const auto at = std::find(out.begin(), out.end(), "Refine prototypes (batch k-means):");
+  ASSERT_NE(at, out.end());
+  ASSERT_TRUE(at[1].starts_with("   start: sum(dist^2) = ")) << at[1];
+  EXPECT_TRUE(out.back().starts_with("Converged after ")) << out.back();
+  // The labels file holds the refined classes: their sizes are the shares listed.
+  const auto lst = splitLines(readFile(dir.file("refined.lst")));
+  ASSERT_EQ(lst.size(), 150u);
+  int counts[4] = {0, 0, 0, 0};
+  for (const auto& l : lst) ++counts[l[1] - '0'];
+  for (int k = 1; k <= 3; ++k) {
+    char share[64];
+    std::snprintf(share, sizeof share, "class #%d: %.2f%%", k, counts[k] * 100.0 / 150);
+    EXPECT_NE(std::find(at, out.end(), share), out.end()) << share;
+  }
+  // Without prototypes the command is not offered.
+  const BatchResult early = runScript(dir, "open " + irisPath() + " vars=4\nrefine\n", {});
+  EXPECT_EQ(early.status, 1);
+  EXPECT_TRUE(contains(early.err, "Analysis > Refine prototypes (batch k-means) is disabled in the menu until prototypes exist")) << early.err;
+}

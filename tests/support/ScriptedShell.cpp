@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "commands/Context.h"
+#include "commands/Printing.h"
+
 namespace volmar::test {
 
 bool ScriptedShell::enabled(MenuItem item) const {
@@ -132,10 +135,95 @@ void ScriptedShell::setLeftAxis(double minimum, double maximum) {
 }
 void ScriptedShell::refreshChart() { events.push_back("chart-refresh"); }
 void ScriptedShell::createGraphView() { ++graphCreated; }
-void ScriptedShell::showGraphView() { ++graphShown; }
+void ScriptedShell::showGraphView() {
+  ++graphShown;
+  events.push_back("show-graph");
+}
 void ScriptedShell::enableMenu(MenuItem item, bool en) { menu[item] = en; }
 void ScriptedShell::setBusyCursor(bool b) { busy = b; }
 void ScriptedShell::beep() { ++beeps; }
 void ScriptedShell::openHelp(int topic) { helpTopics.push_back(topic); }
+
+void ScriptedShell::showBlocksTable(const GridCells& cells) {
+  blocksTables.push_back(cells);
+  events.push_back("blocksTable");
+}
+void ScriptedShell::showPairTable(const GridCells& cells) {
+  pairTables.push_back(cells);
+  events.push_back("pairTable");
+}
+void ScriptedShell::showBubbleChart(const BubbleChart& chart) {
+  bubbleCharts.push_back(chart);
+  events.push_back("bubbleChart");
+}
+void ScriptedShell::showPrototypesTable(const GridCells& cells) {
+  prototypesTables.push_back(cells);
+  events.push_back("prototypesTable");
+}
+
+namespace {
+
+// Records what a print job draws, page by page.
+class RecordingCanvas : public PrintCanvas {
+ public:
+  RecordingCanvas(const ScriptedShell& shell, std::vector<std::vector<ScriptedShell::PrintedLine>>& pages)
+      : shell_(shell), pages_(pages) {
+    pages_.emplace_back();
+  }
+  int pageHeight() const override { return shell_.printPageHeight; }
+  int textHeight(const std::string&) const override { return shell_.printTextHeight; }
+  void drawText(int x, int y, const std::string& text) override { pages_.back().push_back({x, y, text}); }
+  void newPage() override { pages_.emplace_back(); }
+
+ private:
+  const ScriptedShell& shell_;
+  std::vector<std::vector<ScriptedShell::PrintedLine>>& pages_;
+};
+
+}  // namespace
+
+void ScriptedShell::executePrinterSetupDialog() {
+  ++printerSetups;
+  events.push_back("printer-setup");
+}
+
+bool ScriptedShell::executePrintDialog() {
+  ++printDialogsShown;
+  events.push_back("print-dialog");
+  if (printDialogs.empty()) {
+    ADD_FAILURE() << "unexpected print dialog";
+    return false;
+  }
+  const bool ok = printDialogs.front();
+  printDialogs.pop_front();
+  return ok;
+}
+
+std::vector<std::string> ScriptedShell::listLines() { return lines; }
+
+void ScriptedShell::printJob(const std::function<void(PrintCanvas&)>& draw) {
+  events.push_back("print-job");
+  if (!printFailure.empty()) throw CommandError(printFailure);
+  printJobs.emplace_back();
+  RecordingCanvas canvas(*this, printJobs.back());
+  draw(canvas);
+}
+
+void ScriptedShell::printChart() {
+  events.push_back("print-chart");
+  if (!printFailure.empty()) throw CommandError(printFailure);
+  ++chartsPrinted;
+}
+
+void ScriptedShell::printGraphView() {
+  events.push_back("print-graph");
+  if (!printFailure.empty()) throw CommandError(printFailure);
+  ++graphsPrinted;
+}
+
+void ScriptedShell::hideGraphView() {
+  ++graphHidden;
+  events.push_back("hide-graph");
+}
 
 }  // namespace volmar::test

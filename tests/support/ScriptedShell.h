@@ -40,6 +40,9 @@ class ScriptedShell : public Shell {
   int graphCreated = 0;
   int graphShown = 0;
   int selectCount = 0;
+  // Analysis windows opened, in order of their kind.
+  std::vector<GridCells> blocksTables, pairTables, prototypesTables;
+  std::vector<BubbleChart> bubbleCharts;
 
   // Answers.
   std::deque<Answer> answers;
@@ -79,6 +82,37 @@ class ScriptedShell : public Shell {
   void setBusyCursor(bool b) override;
   void beep() override;
   void openHelp(int topic) override;
+  void showBlocksTable(const GridCells& cells) override;
+  void showPairTable(const GridCells& cells) override;
+  void showBubbleChart(const BubbleChart& chart) override;
+  void showPrototypesTable(const GridCells& cells) override;
+
+  // Printing: the print dialogs answered from printDialogs (true = print;
+  // an empty queue fails the test), every job recorded page by page on a
+  // canvas of the given page and line heights; a printFailure text makes
+  // every print call throw it.
+  std::deque<bool> printDialogs;
+  int printerSetups = 0;
+  int printDialogsShown = 0;
+  int printPageHeight = 1000;
+  int printTextHeight = 20;
+  std::string printFailure;
+  struct PrintedLine {
+    int x, y;
+    std::string text;
+  };
+  std::vector<std::vector<std::vector<PrintedLine>>> printJobs;  // job, page, line
+  int chartsPrinted = 0;
+  int graphsPrinted = 0;
+  int graphHidden = 0;
+
+  void executePrinterSetupDialog() override;
+  bool executePrintDialog() override;
+  std::vector<std::string> listLines() override;
+  void printJob(const std::function<void(PrintCanvas&)>& draw) override;
+  void printChart() override;
+  void printGraphView() override;
+  void hideGraphView() override;
 };
 
 }  // namespace volmar::test

@@ -84,7 +84,8 @@ const std::set<M> AlwaysReachable = {
     M::Classlabels1, M::Infooverreplications1, M::BlocksSamplesxPrototypestable2,
     M::PrinterSetup1, M::Print1,     M::PrintChart1, M::PrintAdjacencygraph1,
     M::Quit1,       M::Analysis1,    M::Tabulate1,   M::Prototypes1,
-    M::About1,      M::Help2,        M::Help1,       M::HelpFile1};
+    M::About1,      M::Help2,        M::Help1,       M::HelpFile1,
+    M::UserGuide1};
 
 std::set<M> plus(std::set<M> s, std::initializer_list<M> more) {
   s.insert(more);
@@ -176,7 +177,7 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
                          "&Compare over replications", "&Similarity of prototypes",
                          "Trim &adjacency graph", "Rest&ore adjacency graph",
                          "&Blocks(samples)xPrototypes contingency table",
-                         "C&rosstabulate blocks pairwise"}));
+                         "C&rosstabulate blocks pairwise", "Refine prototypes (batch k-means)"}));
   EXPECT_EQ(captions(win->submenu(M::Initialize1)),
             (QStringList{"Read prototypes from &file", "&Subtractive clustering"}));
   EXPECT_EQ(captions(win->submenu(M::Similarityofprototypes1)),
@@ -189,7 +190,7 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
                          "&Frequency of prototypes for selected blocks (samples)",
                          "Frequency of proto&types for current pair of blocks "}));
   // The F1 item is not in the Help menu, but its shortcut works (below).
-  EXPECT_EQ(captions(win->submenu(M::Help2)), (QStringList{"Help&Info"}));
+  EXPECT_EQ(captions(win->submenu(M::Help2)), (QStringList{"Help&Info", "&User guide"}));
   EXPECT_EQ(win->action(M::HelpFile1)->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
@@ -432,10 +433,13 @@ TEST_F(MainWindow, EveryMenuItemAnswersWhenChosen) {
     ask.answers.assign(4, Answer::No);
     ask.openFiles.assign(2, "");
     ask.saveFiles.assign(2, "");
+    ask.printFiles.assign(1, "");
     const auto shown = [&] {
       return ask.messages.size() + ask.questions.size() + ask.openDialogsShown.size() +
              ask.saveDialogsShown.size() + ask.helpTopics.size() + static_cast<std::size_t>(ask.aboutBoxes) +
-             static_cast<std::size_t>(ask.dataDialogsShown + ask.paramDialogsShown);
+             static_cast<std::size_t>(ask.dataDialogsShown + ask.paramDialogsShown) +
+             ask.prototypesTables.size() +
+             static_cast<std::size_t>(ask.printDialogsShown + ask.printerSetups);
     };
     const std::size_t before = shown();
     const int lines = win->ListBox1->count();
@@ -445,6 +449,9 @@ TEST_F(MainWindow, EveryMenuItemAnswersWhenChosen) {
     const bool answered = shown() > before || win->ListBox1->count() != lines ||
                           win->Panel3->status() != status || visibleWindows() != windows;
     EXPECT_TRUE(answered) << "choosing it does nothing";
+    // Every item has its command now: none may fall back to saying so.
+    for (const std::string& m : ask.messages)
+      EXPECT_EQ(m.find("is not available yet"), std::string::npos) << m;
   }
 }
 

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QPrinter>
 #include <QPushButton>
 
 #include "ui/Param.h"
 #include "ui/Unit2.h"
+#include "ui/Unit4.h"
+
+#include <QTimer>
 
 namespace volmar::test {
 
@@ -94,5 +98,37 @@ void ScriptedPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {
 void ScriptedPrompter::aboutBox(QWidget*) { ++aboutBoxes; }
 
 void ScriptedPrompter::openHelp(QWidget*, int topic) { helpTopics.push_back(topic); }
+
+void ScriptedPrompter::prototypesTable(QWidget* parent, const GridCells& cells) {
+  prototypesTables.push_back(cells);
+  if (prototypesTableScripts.empty()) return;
+  auto script = prototypesTableScripts.front();
+  prototypesTableScripts.pop_front();
+  TPrTable table(cells, parent);
+  // Runs once the modal loop has started, then closes the window as its
+  // close box would.
+  QTimer::singleShot(0, &table, [&table, script] {
+    script(table);
+    table.close();
+  });
+  table.exec();
+}
+
+bool ScriptedPrompter::printDialog(QWidget*, QPrinter& printer) {
+  ++printDialogsShown;
+  if (printFiles.empty()) {
+    ADD_FAILURE() << "unexpected print dialog";
+    return false;
+  }
+  const std::string f = printFiles.front();
+  printFiles.pop_front();
+  if (f.empty()) return false;
+  // What choosing "Print to File (PDF)" in the dialog does.
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(f));
+  return true;
+}
+
+void ScriptedPrompter::printerSetupDialog(QWidget*, QPrinter&) { ++printerSetups; }
 
 }  // namespace volmar::test

@@ -10,6 +10,7 @@
 namespace volmar {
 class TBtnRightDlg;
 class TForm1;
+class TPrTable;
 }  // namespace volmar
 
 namespace volmar::test {
@@ -36,6 +37,11 @@ class ScriptedPrompter : public Prompter {
   // Work the dialog's controls; an empty queue presses "&OK".
   std::deque<std::function<void(TBtnRightDlg&)>> dataDialogs;
   std::deque<std::function<void(TForm1&)>> paramDialogs;
+  // The prototypes tables shown; while one is open modally (the real
+  // window, run by exec) the script looks at it, then it is closed. An
+  // empty queue records the cells without showing the window.
+  std::vector<GridCells> prototypesTables;
+  std::deque<std::function<void(TPrTable&)>> prototypesTableScripts;
 
   void message(QWidget* parent, const std::string& text) override;
   Answer askYesNo(QWidget* parent, const std::string& text) override;
@@ -48,6 +54,15 @@ class ScriptedPrompter : public Prompter {
   void paramDialog(QWidget* parent, ParamDialog& dialog) override;
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
+  void prototypesTable(QWidget* parent, const GridCells& cells) override;
+
+  // Print dialogs: a PDF file to print to, "" = cancel; an empty queue
+  // fails the test.
+  std::deque<std::string> printFiles;
+  int printDialogsShown = 0;
+  int printerSetups = 0;
+  bool printDialog(QWidget* parent, QPrinter& printer) override;
+  void printerSetupDialog(QWidget* parent, QPrinter& printer) override;
 
  private:
   Answer nextAnswer(const std::string& text, Answer fallback);

@@ -122,6 +122,15 @@ TEST_F(TrainingInWindow, ACompletedRunReportsAndEnablesItsAnalyses) {
   EXPECT_FALSE(win->Chart1->leftAxisAutomatic());
   ASSERT_NE(win->graphView(), nullptr);
   EXPECT_TRUE(win->graphView()->isVisible());
+
+  // Refining the last set of prototypes lowers (or keeps) its bar.
+  ASSERT_TRUE(win->isReachable(M::Refineprototypes1));
+  const double trained = win->Chart1->value(Series::Bars, 2);
+  ask.inputs.push_back("20");
+  win->action(M::Refineprototypes1)->trigger();
+  EXPECT_EQ(list->item(list->count() - 1)->text().left(6), "Conver");
+  EXPECT_LE(win->Chart1->value(Series::Bars, 2), trained);
+  EXPECT_EQ(win->Panel3->text(), "Done.");
 }
 
 TEST_F(TrainingInWindow, WithoutNeighbourUpdateTheGraphStaysHiddenAndDisabled) {
@@ -169,5 +178,6 @@ TEST_F(TrainingInWindow, ReadingPrototypesEnablesRecall) {
   win->action(M::Readprototypesfromfile1)->trigger();
   EXPECT_TRUE(has("2 prototypes read."));
   EXPECT_TRUE(win->isReachable(M::Recall));
+  EXPECT_TRUE(win->isReachable(M::Refineprototypes1));
   EXPECT_EQ(win->Panel3->text(), "Done.");
 }

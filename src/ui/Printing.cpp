@@ -1,0 +1,138 @@
+#include "ui/Printing.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsLayout>
+#include <QFontMetrics>
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QWidget>
+#include <algorithm>
+
+#include "commands/Context.h"
+#include "commands/FileIO.h"
+#include "commands/Printing.h"
+
+namespace volmar {
+
+QFont outputListFont() {
+  QFont mono(QStringLiteral("Courier New"));
+  mono.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
+                    QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Nimbus Mono PS")});
+  mono.setStyleHint(QFont::TypeWriter);
+  mono.setFixedPitch(true);
+  mono.setPixelSize(12);
+  return mono;
+}
+
+namespace {
+
+// Resolution the screen fonts and pictures are measured in.
+constexpr double ScreenDpi = 96.0;
+
+bool writesPdfFile(const QPrinter& printer) {
+  return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+}
+
+// The lines of the output list on a printer page.
+class PainterCanvas : public PrintCanvas {
+ public:
+  PainterCanvas(QPainter& painter, QPagedPaintDevice& device)
+      : painter_(painter), device_(device), metrics_(painter.font(), &device) {}
+
+  int pageHeight() const override { return device_.height(); }
+  int textHeight(const std::string&) const override { return metrics_.height(); }
+  void drawText(int x, int y, const std::string& text) override {
+    painter_.drawText(x, y + metrics_.ascent(), QString::fromStdString(text));
+  }
+  void newPage() override {
+    if (!device_.newPage()) throw CommandError("Printing failed: the printer did not take a new page.");
+  }
+
+ private:
+  QPainter& painter_;
+  QPagedPaintDevice& device_;
+  QFontMetrics metrics_;
+};
+
+}  // namespace
+
+QFont printFontFor(const QFont& screenFont) {
+  QFont f = screenFont;
+  if (screenFont.pixelSize() > 0) f.setPointSizeF(screenFont.pixelSize() * 72.0 / ScreenDpi);
+  return f;
+}
+
+void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint) {
+  if (!writesPdfFile(printer)) {
+    QPainter painter;
+    if (!painter.begin(&printer)) throw CommandError("Printing failed: the printer could not be started.");
+    paint(painter, printer);
+    if (!painter.end()) throw CommandError("Printing failed: the printer did not finish the job.");
+    return;
+  }
+  QBuffer pdf;
+  pdf.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&pdf);
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    writer.setTitle(printer.docName());
+    writer.setCreator(QStringLiteral("Volmar"));
+    QPainter painter;
+    if (!painter.begin(&writer)) throw CommandError("Printing failed: the PDF could not be started.");
+    paint(painter, writer);
+    painter.end();
+  }
+  const QByteArray bytes = pdf.data();
+  writeFileReplacing(printer.outputFileName().toStdString(), std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void printPages(QPrinter& printer, const QFont& font, const std::function<void(PrintCanvas&)>& draw) {
+  printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
+    painter.setFont(QFont(font, &device));
+    painter.setPen(Qt::black);
+    PainterCanvas canvas(painter, device);
+    draw(canvas);
+  });
+}
+
+void printChartView(QChartView& view, QPrinter& printer, ChartMargins m) {
+  QGraphicsScene* scene = view.scene();
+  // A chart that was never shown has not been laid out at its view's size.
+  const QSize shown = view.contentsRect().size();
+  if (QChart* chart = view.chart(); chart && chart->size() != QSizeF(shown) && !shown.isEmpty()) {
+    chart->resize(shown);
+    if (chart->layout()) chart->layout()->activate();
+  }
+  const QRectF source = view.chart() ? view.chart()->geometry() : QRectF();
+  if (!scene || source.isEmpty()) throw CommandError("Printing failed: the chart has no size.");
+  printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
+    const double W = device.width(), H = device.height();
+    const QRectF box(W * m.left / 100, H * m.top / 100, W * (1 - (m.left + m.right) / 100),
+                     H * (1 - (m.top + m.bottom) / 100));
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Scaled to fit, keeping its shape, and centred in the box.
+    const double scale = std::min(box.width() / source.width(), box.height() / source.height());
+    const QSizeF size = source.size() * scale;
+    const QRectF target(box.x() + (box.width() - size.width()) / 2, box.y() + (box.height() - size.height()) / 2,
+                        size.width(), size.height());
+    scene->render(&painter, target, source, Qt::IgnoreAspectRatio);
+  });
+}
+
+void printWidgetPicture(QWidget& widget, QPrinter& printer) {
+  const QPixmap picture = widget.grab();
+  if (picture.isNull()) throw CommandError("Printing failed: the window's picture could not be taken.");
+  printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
+    const double screenDpi = widget.logicalDpiX() > 0 ? widget.logicalDpiX() : ScreenDpi;
+    const double enlarge = device.logicalDpiX() / screenDpi;
+    const QSizeF size = QSizeF(picture.size()) / picture.devicePixelRatio() * enlarge;
+    painter.drawPixmap(QRectF(QPointF(0, 0), size), picture, QRectF(picture.rect()));
+  });
+}
+
+}  // namespace volmar
