@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "core/CalcSubs.h"
+#include "core/Parallel.h"
+#include "PresentCasesBaseline.h"
 
 using namespace volmar;
 
@@ -33,14 +35,15 @@ std::unique_ptr<Workspace> MakeData(int cases, int vars, int prototypes, int kin
 }
 
 // args: prototypes, neighbour update (0/1); steps are timed in runs of 1000.
-void BM_PresentCases(benchmark::State& state) {
+template <void (*Kernel)(Workspace&, LearningState&, int)>
+void PresentRuns(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   auto ws = MakeData(30000, 100, n, DistEuclidean);
   ws->NeighborUpdate = state.range(1) != 0;
   LearningState st = StartLearning(*ws, 30000 * 50);
   constexpr int run = 1000;
   for (auto _ : state) {
-    PresentCases(*ws, st, run);
+    Kernel(*ws, st, run);
     benchmark::DoNotOptimize(ws->Prototypes(1, 1));
     if (st.t > 30000 * 50 - run) st = StartLearning(*ws, 30000 * 50);
   }
@@ -49,8 +52,16 @@ void BM_PresentCases(benchmark::State& state) {
       static_cast<double>(state.iterations()) * run * 1e-9,
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+void BM_PresentCases(benchmark::State& state) { PresentRuns<PresentCases>(state); }
+// The kernel before the register-held update (PresentCasesBaseline.h), in the
+// same process for a fair ratio.
+void BM_PresentCasesBaseline(benchmark::State& state) { PresentRuns<baseline::PresentCases>(state); }
 BENCHMARK(BM_PresentCases)
-    ->ArgsProduct({{10, 30}, {1, 0}})
+    ->ArgsProduct({{2, 5, 8, 10, 16, 20, 30}, {1, 0}})
+    ->ArgNames({"N", "neighbors"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PresentCasesBaseline)
+    ->ArgsProduct({{5, 10, 30}, {1, 0}})
     ->ArgNames({"N", "neighbors"})
     ->Unit(benchmark::kMicrosecond);
 
@@ -70,24 +81,33 @@ void BM_PresentationStep(benchmark::State& state) {
 }
 BENCHMARK(BM_PresentationStep)->ArgsProduct({{10, 30}, {1, 0}})->ArgNames({"N", "neighbors"});
 
-// args: distance kind. 30000 x 100 with 30 prototypes.
+// args: distance kind, threads (0 = every core). 30000 x 100 with 30
+// prototypes; wall-clock time, as the work is spread over threads.
 void BM_SumOfMinDistances(benchmark::State& state) {
   auto ws = MakeData(30000, 100, 30, static_cast<int>(state.range(0)));
+  SetEngineThreads(static_cast<int>(state.range(1)));
   for (auto _ : state) benchmark::DoNotOptimize(SumOfMinDistances(*ws));
+  SetEngineThreads(0);
   const double madds = 30000.0 * 100 * 30;
   state.counters["madd_per_ns"] = benchmark::Counter(
       static_cast<double>(state.iterations()) * madds * 1e-9, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_SumOfMinDistances)->Arg(DistEuclidean)->ArgName("kind")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SumOfMinDistances)
+    ->ArgsProduct({{DistEuclidean}, {1, 0}})
+    ->ArgNames({"kind", "threads"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_Classify(benchmark::State& state) {
   auto ws = MakeData(30000, 100, 30, DistEuclidean);
+  SetEngineThreads(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     Classify(*ws, 1);
     benchmark::DoNotOptimize(ws->ClassLabels(1, 1));
   }
+  SetEngineThreads(0);
 }
-BENCHMARK(BM_Classify)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Classify)->Arg(1)->Arg(0)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_SammonProjection(benchmark::State& state) {
   auto ws = MakeData(1000, 100, static_cast<int>(state.range(0)), DistEuclidean);

@@ -6,6 +6,7 @@
 
 #include "core/NumberFormat.h"
 #include "core/NumberReader.h"
+#include "core/Parallel.h"
 #include "core/SubtractiveClustering.h"
 
 namespace volmar {
@@ -43,7 +44,7 @@ void SubtClus(Context& ctx, int K) {
 
   const ClusterRows rows(ws);
   std::vector<double> potential;
-  subtractivePotentials(rows, alpha, potential);
+  subtractivePotentials(rows, alpha, potential, EngineThreads());
   int firstSpent = 0;  // first centre chosen with no potential left
   for (int k = 1; k <= K; ++k) {
     double best = -1e13;

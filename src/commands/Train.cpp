@@ -44,6 +44,32 @@ void checkRunnable(const Workspace& ws, bool prototypesAsTheyAre) {
   requireTrainableDistances(ws, prototypesAsTheyAre ? ws.UpperLimit : 0);
 }
 
+// How a run uses the random generator and the seed source, unit by unit.
+// The units, in serial order: for N = LowerLimit..UpperLimit, N = 1 is one
+// unit; every N >= 2 gives one unit per replication r = 1..NumReplications.
+//
+// Seeds are requested in this order: one at the start of the run (s0); then,
+// with NeighborUpdate on, every unit of N >= 2 takes NumEpochs seeds, one per
+// epoch for its projection, units in serial order (N = 1 and subtractive
+// clustering take none). So with a fixed source N + k, the unit u takes the
+// seeds that follow those of all units before it.
+//
+// Draws of a unit of N prototypes, with T = NumTrials, E = NumEpochs and
+// C = NumCases: T x N for the seeding trials, then C per epoch for the
+// presented cases; each projection draws 2N start coordinates right after
+// its reseeding. N = 1 draws nothing. Hence the state a unit starts from:
+//   - NeighborUpdate off: JumpAhead(s0, draws of every earlier unit), where
+//     a unit of N >= 2 draws T x N + E x C;
+//   - NeighborUpdate on: JumpAhead(last seed of the previous unit of
+//     N' >= 2, 2N'), or s0 for the first unit of N >= 2;
+// and within a unit with NeighborUpdate on, epoch e >= 2 presents its cases
+// from JumpAhead(seed of epoch e - 1, 2N).
+//
+// A unit depends on earlier units only through that state as long as it is
+// seeded by random trials (NumTrials >= 1 and no subtractive clustering
+// pending; the first trial is always taken). Without trials it starts from
+// the prototypes the previous unit left (after subtractive clustering, or
+// prototypes read from a file), and the units are a chain.
 class TrainingRun {
  public:
   explicit TrainingRun(Context& ctx) : ctx_(ctx), ws_(ctx.ws), sh_(ctx.shell) {}

@@ -5,9 +5,12 @@
 #include <vector>
 #include <cassert>
 #include <cstring>
+#include <memory>
 
 #include "core/EngineKernels.h"
 #include "core/FloatRounding.h"
+#include "core/Parallel.h"
+#include "core/VectorLanes.h"
 
 namespace volmar {
 
@@ -48,53 +51,64 @@ VOLMAR_VECTOR_CLONES void PrototypeColumns::updateNorms() {
 
 namespace {
 
-// The first Lanes prototypes at once; acc stays in registers across the
-// variables, one lane per prototype.
-template <int Lanes>
+// The first 4 * V prototypes at once; acc stays in registers across the
+// variables, one lane per prototype, each lane summing in variable order.
+template <int V>
 VOLMAR_INLINE_KERNEL void euclideanLanes(const float* x, int numVars,
                                          const float (*w)[ColumnWidth], double* out) {
-  double acc[Lanes] = {};
+  Doubles4 acc[V] = {};
   for (int i = 0; i < numVars; ++i) {
-    const double xi = x[i];
-    for (int l = 0; l < Lanes; ++l) {
-      const double t = xi - static_cast<double>(w[i][l]);
-      acc[l] += t * t;
+    const Doubles4 xi = Broadcast4(x[i]);
+#pragma GCC unroll 8
+    for (int v = 0; v < V; ++v) {
+      const Doubles4 t = xi - LoadWidened(w[i] + VectorLanes * v);
+      acc[v] += t * t;
     }
   }
-  for (int l = 0; l < Lanes; ++l) out[l] = acc[l];
+  for (int v = 0; v < V; ++v) Store4(out + VectorLanes * v, acc[v]);
 }
 
-template <int Lanes>
+template <int V>
 VOLMAR_INLINE_KERNEL void crossLanes(const float* x, int numVars, const float (*w)[ColumnWidth],
                                      double* out) {
-  double acc[Lanes] = {};
+  Doubles4 acc[V] = {};
   for (int i = 0; i < numVars; ++i) {
-    const double xi = x[i];
-    for (int l = 0; l < Lanes; ++l) acc[l] += xi * static_cast<double>(w[i][l]);
+    const Doubles4 xi = Broadcast4(x[i]);
+#pragma GCC unroll 8
+    for (int v = 0; v < V; ++v) acc[v] += xi * LoadWidened(w[i] + VectorLanes * v);
   }
-  for (int l = 0; l < Lanes; ++l) out[l] = acc[l];
+  for (int v = 0; v < V; ++v) Store4(out + VectorLanes * v, acc[v]);
 }
 
 }  // namespace
 
 VOLMAR_VECTOR_CLONES void EuclideanDistances(const float* x, const PrototypeColumns& p,
                                              double* out) {
+  // One instance per number of vectors (lanes / 4).
   switch (p.lanes) {
-    case 8: euclideanLanes<8>(x, p.numVars, p.w, out); break;
-    case 16: euclideanLanes<16>(x, p.numVars, p.w, out); break;
-    case 24: euclideanLanes<24>(x, p.numVars, p.w, out); break;
-    default: euclideanLanes<32>(x, p.numVars, p.w, out); break;
+    case 4: euclideanLanes<1>(x, p.numVars, p.w, out); break;
+    case 8: euclideanLanes<2>(x, p.numVars, p.w, out); break;
+    case 12: euclideanLanes<3>(x, p.numVars, p.w, out); break;
+    case 16: euclideanLanes<4>(x, p.numVars, p.w, out); break;
+    case 20: euclideanLanes<5>(x, p.numVars, p.w, out); break;
+    case 24: euclideanLanes<6>(x, p.numVars, p.w, out); break;
+    case 28: euclideanLanes<7>(x, p.numVars, p.w, out); break;
+    default: euclideanLanes<8>(x, p.numVars, p.w, out); break;
   }
 }
 
 VOLMAR_VECTOR_CLONES void TanimotoDistances(const float* x, const PrototypeColumns& p,
                                             double* out) {
-  double sxw[ColumnWidth];
+  alignas(64) double sxw[ColumnWidth];
   switch (p.lanes) {
-    case 8: crossLanes<8>(x, p.numVars, p.w, sxw); break;
-    case 16: crossLanes<16>(x, p.numVars, p.w, sxw); break;
-    case 24: crossLanes<24>(x, p.numVars, p.w, sxw); break;
-    default: crossLanes<32>(x, p.numVars, p.w, sxw); break;
+    case 4: crossLanes<1>(x, p.numVars, p.w, sxw); break;
+    case 8: crossLanes<2>(x, p.numVars, p.w, sxw); break;
+    case 12: crossLanes<3>(x, p.numVars, p.w, sxw); break;
+    case 16: crossLanes<4>(x, p.numVars, p.w, sxw); break;
+    case 20: crossLanes<5>(x, p.numVars, p.w, sxw); break;
+    case 24: crossLanes<6>(x, p.numVars, p.w, sxw); break;
+    case 28: crossLanes<7>(x, p.numVars, p.w, sxw); break;
+    default: crossLanes<8>(x, p.numVars, p.w, sxw); break;
   }
   double sxx = 0;
   for (int i = 0; i < p.numVars; ++i) {
@@ -150,32 +164,93 @@ void FindNearest(const Workspace& ws, int& k) {
 
 namespace {
 
+// Below this many multiply-adds a pass stays on the calling thread: waking
+// the pool would cost more than it saves.
+constexpr long long ParallelWork = 1 << 20;
+constexpr int CasesPerTask = 1024;
+
 // Runs the winner search over every case with the prototypes held by
-// columns and calls onCase(c, winner, distance of the winner). The winner's
-// variable carries over from case to case, as the search requires; it starts
-// at prototype 1 so that it always names a prototype. Dist ends holding the
-// distances of the last case.
+// columns and calls onCase(c, winner, distance of the winner) once for every
+// case, in no particular order (possibly on several threads at once). The
+// winner's variable carries over from case to case, as the search requires;
+// it starts at prototype 1 so that it always names a prototype. Dist ends
+// holding the distances of the last case.
+//
+// On several threads each task takes a run of cases and starts its variable
+// at 0, "not known yet". A case whose distances are all at or above the
+// limit leaves the variable as it is, so the cases of a task before its
+// first found winner take the winner carried over from the task before; once
+// all tasks have ended those cases are done again, in task order, with that
+// carried-over winner (CaseDistance gives the kernel's distance bit for
+// bit). Every case therefore gets the winner and distance of the serial
+// loop.
 template <typename OnCase>
 void forEachNearest(Workspace& ws, OnCase onCase) {
   const int n = ws.NumPrototypes;
-  detail::PrototypeColumns cols;
-  cols.load(ws, n);
-  alignas(64) double d[detail::ColumnWidth];
-  int k = 1;
-  for (int c = 1; c <= ws.NumCases; ++c) {
-    detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), cols, d);
-    detail::FindNearestIn(d, n, k);
-    onCase(c, k, d[k - 1]);
+  const int cases = ws.NumCases;
+  const long long work = static_cast<long long>(cases) * n * std::max(ws.NumVars, 1);
+  const int tasks = (cases + CasesPerTask - 1) / CasesPerTask;
+  if (work < ParallelWork || tasks < 2 || EngineThreads() < 2) {
+    detail::PrototypeColumns cols;
+    cols.load(ws, n);
+    alignas(64) double d[detail::ColumnWidth];
+    int k = 1;
+    for (int c = 1; c <= cases; ++c) {
+      detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), cols, d);
+      detail::FindNearestIn(d, n, k);
+      onCase(c, k, d[k - 1]);
+    }
+    if (cases >= 1) std::copy(d, d + n, ws.Dist.data());
+    return;
   }
-  if (ws.NumCases >= 1) std::copy(d, d + n, ws.Dist.data());
+  struct TaskEnd {
+    int firstKnown = 0;  // first case with a found winner, 0 if none
+    int last = 0;        // the variable after the task's last case
+  };
+  std::vector<TaskEnd> ends(static_cast<std::size_t>(tasks));
+  alignas(64) double lastDist[detail::ColumnWidth];
+  RunTasks(tasks, [&](int t) {
+    auto cols = std::make_unique<detail::PrototypeColumns>();
+    cols->load(ws, n);
+    alignas(64) double d[detail::ColumnWidth];
+    const int from = t * CasesPerTask + 1;
+    const int to = std::min(cases, from + CasesPerTask - 1);
+    int k = t == 0 ? 1 : 0;
+    TaskEnd& end = ends[static_cast<std::size_t>(t)];
+    for (int c = from; c <= to; ++c) {
+      detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), *cols, d);
+      detail::FindNearestIn(d, n, k);
+      if (k == 0) continue;
+      if (end.firstKnown == 0) end.firstKnown = c;
+      onCase(c, k, d[k - 1]);
+    }
+    end.last = k;
+    if (to == cases) std::copy(d, d + n, lastDist);
+  });
+  int carried = 1;
+  for (int t = 0; t < tasks; ++t) {
+    const TaskEnd& end = ends[static_cast<std::size_t>(t)];
+    const int from = t * CasesPerTask + 1;
+    const int to = std::min(cases, from + CasesPerTask - 1);
+    const int unknownTo = end.firstKnown == 0 ? to : end.firstKnown - 1;
+    for (int c = from; c <= unknownTo; ++c) onCase(c, carried, CaseDistance(ws, c, carried));
+    if (end.firstKnown != 0) carried = end.last;
+  }
+  std::copy(lastDist, lastDist + n, ws.Dist.data());
 }
 
 }  // namespace
 
 float SumOfMinDistances(Workspace& ws) {
   if (ws.NumPrototypes < 1) return 0.0f;
+  // The winners' distances are gathered first (in any order) and then added
+  // in case order, rounding the sum to float after every addition.
+  thread_local std::vector<double> winnerDist;
+  winnerDist.resize(static_cast<std::size_t>(std::max(ws.NumCases, 0)) + 1);
+  double* dist = winnerDist.data();
+  forEachNearest(ws, [dist](int c, int, double d) { dist[c] = d; });
   float sum = 0.0f;
-  forEachNearest(ws, [&sum](int, int, double dist) { sum = SumToFloat(sum, dist); });
+  for (int c = 1; c <= ws.NumCases; ++c) sum = SumToFloat(sum, dist[c]);
   return sum;
 }
 

@@ -48,6 +48,9 @@
 //
 // The kernels behind SumOfMinDistances, Classify and the presentation step give
 // bit for bit the values CaseDistance gives; the sums are never regrouped.
+// SumOfMinDistances and Classify spread the cases over EngineThreads()
+// threads (Parallel.h) when the data are large enough; the winners, the sum
+// (added in case order afterwards) and Dist are those of the serial loop.
 
 #include <optional>
 

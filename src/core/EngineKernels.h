@@ -31,7 +31,7 @@
 
 namespace volmar::detail {
 
-inline constexpr int LaneBlock = 8;      // prototypes handled per inner block
+inline constexpr int LaneBlock = 4;      // prototypes per vector; lanes come in these
 inline constexpr int ColumnWidth = 32;   // MaxPrototypes rounded up to LaneBlock
 static_assert(ColumnWidth >= MaxPrototypes && ColumnWidth % LaneBlock == 0);
 

@@ -1,6 +1,7 @@
 #include "core/NeuralGas.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <limits>
@@ -8,6 +9,7 @@
 #include "core/Distances.h"
 #include "core/EngineKernels.h"
 #include "core/FloatRounding.h"
+#include "core/VectorLanes.h"
 
 namespace volmar {
 
@@ -33,6 +35,31 @@ double neighborhood(int r, double lambda) {
   if (!(lambda > 0)) return 0.0;
   return std::exp(static_cast<double>(1 - r) / lambda);
 }
+
+// h[r] = neighborhood(r, lambda) for r = 1..n, recomputed only when lambda
+// (its bits) or n changed since the last call. Below an exponent of -746
+// exp gives exactly +0, so those ranks take 0 without calling it.
+struct NeighborhoodFactors {
+  alignas(64) double h[detail::ColumnWidth + 1] = {};
+  std::uint64_t lambdaBits = 0;
+  int count = 0;
+
+  void update(double lambda, int n) {
+    const auto bits = std::bit_cast<std::uint64_t>(lambda);
+    if (n == count && bits == lambdaBits) return;
+    lambdaBits = bits;
+    count = n;
+    h[1] = 1.0;
+    for (int r = 2; r <= n; ++r) {
+      if (!(lambda > 0)) {
+        h[r] = 0.0;
+        continue;
+      }
+      const double a = static_cast<double>(1 - r) / lambda;
+      h[r] = a < -746.0 ? 0.0 : std::exp(a);
+    }
+  }
+};
 
 // Steps 4 to 6 of a presentation: counter, connections, schedules.
 void finishStep(Workspace& ws, LearningState& st) {
@@ -128,44 +155,60 @@ namespace {
 using detail::ColumnWidth;
 using detail::LaneBlock;
 using detail::PrototypeColumns;
+using detail::Broadcast4;
+using detail::Doubles4;
+using detail::Load4;
+using detail::LoadWidened;
+using detail::NarrowingScreen;
+using detail::StoreNarrowed;
+using detail::VectorLanes;
 
-// Moves the first Lanes prototypes, prototype k + 1 by factor[k] * (x - w),
+// Moves the first 4 * V prototypes, prototype k + 1 by factor[k] * (x - w),
 // variable by variable. Each new value is w + delta narrowed to float, written
 // to the spare buffer; should any narrowing have been able to round twice
-// (rare), the whole move is redone with the exact SumToFloat from the old
-// values, which are still current. The doubt flags are kept per lane and
-// combined once, so that no row pays for a horizontal reduction.
-template <int Lanes>
-VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const double* factor) {
-  double fk[Lanes];
-  for (int l = 0; l < Lanes; ++l) fk[l] = factor[l];
-  float (*moved)[ColumnWidth] = p.spare();
-  alignas(64) std::int32_t doubt[Lanes] = {};
-  const int nv = p.numVars;
-  for (int i = 0; i < nv; ++i) {
-    const double xi = x[i];
-    const float* wi = p.w[i];
-    float* out = moved[i];
-    // Kept a loop (not unrolled into straight code), which GCC vectorises
-    // reliably for every lane count.
-#pragma GCC unroll 1
-    for (int l = 0; l < Lanes; ++l) {
-      const double w = wi[l];
-      const double s = w + fk[l] * (xi - w);
-      out[l] = static_cast<float>(s);
-      doubt[l] |= MayNarrowWrongly(s);
+// (rare; NarrowingScreen), the whole move is redone with the exact SumToFloat
+// from the old values, which are still current. Factors and the screen stay
+// in registers; the screen is tested once at the end.
+//
+// The vectors are moved in groups of at most four (16 prototypes), each group
+// in its own pass over the variables, so that a group's factors, the
+// broadcast case value and the test constants all fit the 16 vector
+// registers.
+template <int First, int Count>
+VOLMAR_INLINE_KERNEL NarrowingScreen moveGroup(const float (*w)[ColumnWidth], float (*moved)[ColumnWidth],
+                                     int numVars, const float* x, const double* factor) {
+  Doubles4 fk[Count];
+  for (int v = 0; v < Count; ++v) fk[v] = Load4(factor + VectorLanes * (First + v));
+  NarrowingScreen screen;
+  for (int i = 0; i < numVars; ++i) {
+    const Doubles4 xi = Broadcast4(x[i]);
+#pragma GCC unroll 4
+    for (int v = 0; v < Count; ++v) {
+      const int lane = VectorLanes * (First + v);
+      const Doubles4 wv = LoadWidened(w[i] + lane);
+      const Doubles4 s = wv + fk[v] * (xi - wv);
+      StoreNarrowed(moved[i] + lane, s);
+      screen.add(s);
     }
   }
-  std::int32_t anyDoubt = 0;
-  for (int l = 0; l < Lanes; ++l) anyDoubt |= doubt[l];
-  if (anyDoubt == 0) [[likely]] {
+  return screen;
+}
+
+template <int V>
+VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const double* factor) {
+  constexpr int Group = 4;
+  float (*moved)[ColumnWidth] = p.spare();
+  const int nv = p.numVars;
+  NarrowingScreen screen = moveGroup<0, (V < Group ? V : Group)>(p.w, moved, nv, x, factor);
+  if constexpr (V > Group) screen.add(moveGroup<Group, V - Group>(p.w, moved, nv, x, factor));
+  if (!screen.doubtful()) [[likely]] {
     p.useSpare();
   } else {
     for (int i = 0; i < nv; ++i) {
       const double xi = x[i];
-      for (int l = 0; l < Lanes; ++l) {
+      for (int l = 0; l < VectorLanes * V; ++l) {
         const double w = p.w[i][l];
-        p.w[i][l] = SumToFloat(w, fk[l] * (xi - w));
+        p.w[i][l] = SumToFloat(w, factor[l] * (xi - w));
       }
     }
   }
@@ -173,10 +216,14 @@ VOLMAR_INLINE_KERNEL void moveLanes(PrototypeColumns& p, const float* x, const d
 
 VOLMAR_VECTOR_CLONES void moveAll(PrototypeColumns& p, const float* x, const double* factor) {
   switch (p.lanes) {
-    case 8: moveLanes<8>(p, x, factor); break;
-    case 16: moveLanes<16>(p, x, factor); break;
-    case 24: moveLanes<24>(p, x, factor); break;
-    default: moveLanes<32>(p, x, factor); break;
+    case 4: moveLanes<1>(p, x, factor); break;
+    case 8: moveLanes<2>(p, x, factor); break;
+    case 12: moveLanes<3>(p, x, factor); break;
+    case 16: moveLanes<4>(p, x, factor); break;
+    case 20: moveLanes<5>(p, x, factor); break;
+    case 24: moveLanes<6>(p, x, factor); break;
+    case 28: moveLanes<7>(p, x, factor); break;
+    default: moveLanes<8>(p, x, factor); break;
   }
 }
 
@@ -199,8 +246,8 @@ void PresentCases(Workspace& ws, LearningState& st, int count) {
   cols.load(ws, n);
   const bool tanimoto = ws.DistanceKind == DistTanimoto;
   alignas(64) double d[ColumnWidth];
-  alignas(64) double factor[ColumnWidth];
-  alignas(64) double h[ColumnWidth + 1];
+  alignas(64) double factor[ColumnWidth] = {};  // padding lanes keep factor 0
+  NeighborhoodFactors h;
   int rankOf[ColumnWidth];
   std::int8_t ranking[ColumnWidth + 1];  // ranking[r] goes to Ranking[r]
   // Each case is drawn one step ahead so that its row can be fetched into
@@ -222,9 +269,8 @@ void PresentCases(Workspace& ws, LearningState& st, int count) {
       d[st.nearest - 1] = DistanceLimit;
       moveOne(cols, x, st.eps * neighborhood(1, st.lambda), st.nearest);
     } else if (detail::RankByNearest(d, n, ranking, rankOf)) {
-      for (int r = 1; r <= n; ++r) h[r] = neighborhood(r, st.lambda);
-      std::fill(factor, factor + ColumnWidth, 0.0);
-      for (int k = 0; k < n; ++k) factor[k] = st.eps * h[rankOf[k]];
+      h.update(st.lambda, n);
+      for (int k = 0; k < n; ++k) factor[k] = st.eps * h.h[rankOf[k]];
       moveAll(cols, x, factor);
       std::fill(d, d + n, DistanceLimit);
       st.nearest = ranking[n];

@@ -29,6 +29,25 @@ class FixedSeedSource final : public SeedSource {
   std::uint32_t next_;
 };
 
+// The generator's state after `draws` draws from `state`, without drawing:
+// a draw is the affine map x -> a*x + 1 (mod 2^32), and the map of 2^i
+// draws is squared from that of 2^(i-1), so the cost is O(log draws). Lets
+// the start state of a later part of a run be known before the earlier
+// parts have drawn.
+constexpr std::uint32_t JumpAhead(std::uint32_t state, std::uint64_t draws) {
+  std::uint32_t mulAcc = 1, addAcc = 0;  // the map of the draws taken so far
+  std::uint32_t mul = 134775813u, add = 1u;  // the map of 2^i draws
+  for (; draws != 0; draws >>= 1) {
+    if (draws & 1) {
+      mulAcc *= mul;
+      addAcc = addAcc * mul + add;
+    }
+    add *= mul + 1u;
+    mul *= mul;
+  }
+  return mulAcc * state + addAcc;
+}
+
 // The process-wide linear congruential generator:
 // state := state * 134775813 + 1 (mod 2^32), value = state / 2^32 in [0, 1).
 class RandomGenerator {

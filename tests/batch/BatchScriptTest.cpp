@@ -89,12 +89,14 @@ TEST(BatchScript, BadArgumentsGiveExit2AndTheUsage) {
   const std::string script = dir.write("s.vb", "\n");
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {"--seed"}, {"--seed", "-1", script}, {"--seed", "4294967296", script},
-        {"--seed", "7x", script}, {"--verbose", script}, {script, script}, {dir.file("missing.vb")}}) {
+        {"--seed", "7x", script}, {"--threads", "0", script}, {"--threads=x", script}, {"--threads"},
+        {"--verbose", script}, {script, script}, {dir.file("missing.vb")}}) {
     const BatchResult r = runBatch(args);
     EXPECT_EQ(r.status, 2) << r.err;
-    EXPECT_TRUE(contains(r.err, "usage: volmar-batch [--seed N] [--status] SCRIPT")) << r.err;
+    EXPECT_TRUE(contains(r.err, "usage: volmar-batch [--seed N] [--threads N] [--status] SCRIPT")) << r.err;
   }
   EXPECT_EQ(runBatch({"--seed=4294967295", script}).status, 0);
+  EXPECT_EQ(runBatch({"--threads=3", script}).status, 0);
   const BatchResult help = runBatch({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(contains(help.out, "save prototypes FILE [replace=yes|no]")) << help.out;

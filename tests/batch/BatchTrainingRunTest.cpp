@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <regex>
 
 #include "BatchProcess.h"
@@ -107,6 +108,66 @@ TEST(BatchTrainingRun, SeedsFollowOnFromRunToRunAndFromProjectionToProjection) {
   ASSERT_EQ(twice.status, 0) << twice.err;
   ASSERT_EQ(fromTen.status, 0) << fromTen.err;
   ASSERT_EQ(twice.out, fromSeven.out + fromTen.out);
+}
+
+}  // namespace
+
+namespace {
+
+// 3000 cases of 100 variables, large enough for the sums of distances and
+// the classification to be spread over threads.
+std::string writeLargeData(const TempDir& dir) {
+  std::string text;
+  std::uint32_t s = 12345;
+  for (int c = 0; c < 3000; ++c) {
+    for (int v = 0; v < 100; ++v) {
+      s = s * 1664525u + 1013904223u;
+      text += std::to_string((s >> 8) % 1000 / 100.0 + (c % 3) * 2.5).substr(0, 5) + " ";
+    }
+    text += "\n";
+  }
+  return dir.write("large.dat", text);
+}
+
+// The same scripts with 1, 2 and 7 threads (and 64, more than there are runs
+// of cases) give byte-identical output, messages and files.
+TEST(BatchTrainingRun, EveryThreadCountGivesTheSameOutputAndFiles) {
+  TempDir data;
+  const std::string open = "open " + writeLargeData(data) + " cases=3000 vars=100\n";
+  struct Script {
+    const char* what;
+    std::string body;
+  };
+  const Script scripts[] = {
+      {"replications", "parameterize lower=4 upper=4 trials=3 epochs=2 reps=3\ntrain\n"},
+      {"range, neighbours", "parameterize lower=1 upper=5 trials=2 epochs=2\ntrain\n"},
+      {"range, k-means", "parameterize lower=3 upper=5 trials=2 epochs=2 neighbor=off\ntrain\n"},
+      {"subtractive", "parameterize lower=4 upper=5 trials=2 epochs=1\nsubtractive radius=1.5\ntrain\n"},
+      {"tanimoto", "parameterize lower=4 upper=6 trials=2 epochs=1 distance=tanimoto\ntrain\n"},
+  };
+  for (const Script& script : scripts) {
+    std::string reference;
+    BatchResult first;
+    for (const char* threads : {"1", "2", "7", "64"}) {
+      TempDir dir;
+      const std::string text = open + script.body + "show chart\nsave labels " + dir.file("x.lst") +
+                               "\nsave prototypes " + dir.file("x.wgt") + "\nsave info " +
+                               dir.file("x.inf") + "\n";
+      const BatchResult r = runScript(dir, text, {"--seed", "3", "--status", "--threads", threads});
+      SCOPED_TRACE(std::string(script.what) + ", threads " + threads);
+      ASSERT_EQ(r.status, 0) << r.err;
+      const std::string files = readFile(dir.file("x.lst")) + readFile(dir.file("x.wgt")) + readFile(dir.file("x.inf"));
+      ASSERT_FALSE(files.empty());
+      if (reference.empty()) {
+        reference = files;
+        first = r;
+        continue;
+      }
+      EXPECT_EQ(r.out, first.out);
+      EXPECT_EQ(r.err, first.err);
+      EXPECT_EQ(files, reference);
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -8,6 +9,7 @@
 #include "EngineFixtures.h"
 #include "core/Distances.h"
 #include "core/FloatRounding.h"
+#include "core/Parallel.h"
 
 using namespace volmar;
 using namespace volmar::testing;
@@ -298,5 +300,49 @@ TEST(DistanceRange, RefusesOnlyDistancesThatReallyReachTheLimit) {
     EXPECT_EQ(DistancesInRange(*ws, n, c.move), !c.beyond);
     ws->DistanceKind = DistTanimoto;  // Tanimoto distances stay within [0, 4/3]
     EXPECT_TRUE(DistancesInRange(*ws, n, c.move));
+  }
+}
+
+// The sum and the labels on several threads against the literal one-case-
+// at-a-time loop, with runs of cases whose distances all pass the limit (they
+// keep the winner carried over from earlier cases, across the boundaries of
+// the threads' runs of cases, one run of 1024 cases being wholly such cases).
+TEST(SumOfMinDistances, OnEveryThreadCountEqualsTheSerialLoopBitForBit) {
+  struct Case {
+    int kind, n, threads;
+    bool farRuns;
+  };
+  const Case cases[] = {{DistEuclidean, 8, 1, false}, {DistEuclidean, 8, 3, false},
+                        {DistEuclidean, 30, 2, true}, {DistEuclidean, 5, 7, true},
+                        {DistTanimoto, 13, 4, false}};
+  for (const Case& t : cases) {
+    auto ws = MakeWorkspace(t.kind);
+    FillRandom(*ws, 3500, 60, 5 + t.n, 0.0f, 2.0f);
+    SeedFromCases(*ws, t.n, 77);
+    if (t.farRuns)
+      for (int c = 1; c <= ws->NumCases; ++c)
+        if ((c >= 1020 && c <= 1100) || (c >= 2049 && c <= 3100))
+          for (int v = 1; v <= ws->NumVars; ++v) ws->DataMatrix(c, v) = 1e6f;
+    ws->NumPrototypes = t.n;
+    float expected = 0;
+    std::vector<int> labels;
+    int k = 1;
+    for (int c = 1; c <= ws->NumCases; ++c) {
+      for (int j = 1; j <= t.n; ++j) ws->Dist[j] = CaseDistance(*ws, c, j);
+      FindNearest(*ws, k);
+      labels.push_back(k);
+      expected = SumToFloat(expected, ws->Dist[k]);
+    }
+    std::vector<double> lastDist(ws->Dist.data(), ws->Dist.data() + t.n);
+    SetEngineThreads(t.threads);
+    const float sum = SumOfMinDistances(*ws);
+    std::vector<double> dist(ws->Dist.data(), ws->Dist.data() + t.n);
+    Classify(*ws, 2);
+    SetEngineThreads(0);
+    SCOPED_TRACE(::testing::Message() << "kind " << t.kind << ", n " << t.n << ", threads "
+                                      << t.threads << ", far runs " << t.farRuns);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(sum), std::bit_cast<std::uint32_t>(expected));
+    EXPECT_EQ(dist, lastDist);
+    for (int c = 1; c <= ws->NumCases; ++c) ASSERT_EQ(ws->ClassLabels(c, 2), labels[c - 1]) << c;
   }
 }

@@ -398,25 +398,41 @@ TEST(PresentCases, EqualsPresentationStepsWhenDistancesPassTheLimit) {
 }
 
 TEST(PresentationStep, PrototypeUpdateIsRoundedOnceToFloat) {
-  // w = 1, x = 2 and a learning rate of 2^-24 + 2^-60: the sum w + delta is
-  // just above the midpoint between 1 and the next float, but its double
-  // lands on the midpoint, whose narrowing would give 1.
-  const double eps = std::ldexp(1.0, -24) + std::ldexp(1.0, -60);
-  const float up = 1.0f + std::ldexp(1.0f, -23);
-  for (bool neighbors : {false, true})
-    for (bool batch : {false, true}) {
-      auto ws = MakeWorkspace();
-      SetData(*ws, {{2.0f, 2.0f}});
-      SetPrototypes(*ws, {{1.0f, 1.0f}, {-6.0f, 0.0f}});
-      SetSchedule(*ws, eps, 2.0, 1.0, neighbors);
-      ClearGraph(*ws);
-      LearningState st = StartLearning(*ws, 1);
-      batch ? PresentCases(*ws, st, 1) : PresentationStep(*ws, st);
-      SCOPED_TRACE(::testing::Message() << "neighbors " << neighbors << ", batch " << batch);
-      EXPECT_EQ(ws->Ranking[1], 1);
-      EXPECT_EQ(ws->Prototypes(1, 1), up);
-      EXPECT_EQ(ws->Prototypes(1, 2), up);
-      const float runnerUp = neighbors ? -6.0f + static_cast<float>(eps * std::exp(-0.5) * 8) : -6.0f;
-      EXPECT_EQ(ws->Prototypes(2, 1), runnerUp);
-    }
+  // Each row gives a winner w, a case x and a learning rate for which the
+  // double sum w + delta lands exactly on a midpoint between two floats
+  // although the exact sum lies beside it; narrowing that double would round
+  // the wrong way.
+  struct Row {
+    const char* what;
+    float w, x;
+    double eps;
+    float expected, runnerUp;
+  };
+  const double eps1 = std::ldexp(1.0, -24) + std::ldexp(1.0, -60);
+  const Row rows[] = {
+      // 1 + 2^-24 + 2^-60: just above the midpoint between 1 and the next float.
+      {"normal", 1.0f, 2.0f, eps1, 1.0f + std::ldexp(1.0f, -23),
+       -6.0f + static_cast<float>(eps1 * std::exp(-0.5) * 8)},
+      // 2^-149 + 2^-150 - 2^-203: just below the midpoint 3 * 2^-150 of the
+      // subnormal floats 2^-149 and 2^-148.
+      {"subnormal", std::ldexp(1.0f, -149), 1.0f, std::ldexp(1.0, -150) - std::ldexp(1.0, -203),
+       std::ldexp(1.0f, -149), -6.0f},
+  };
+  for (const Row& row : rows)
+    for (bool neighbors : {false, true})
+      for (bool batch : {false, true}) {
+        auto ws = MakeWorkspace();
+        SetData(*ws, {{row.x, row.x}});
+        SetPrototypes(*ws, {{row.w, row.w}, {-6.0f, 0.0f}});
+        SetSchedule(*ws, row.eps, 2.0, 1.0, neighbors);
+        ClearGraph(*ws);
+        LearningState st = StartLearning(*ws, 1);
+        batch ? PresentCases(*ws, st, 1) : PresentationStep(*ws, st);
+        SCOPED_TRACE(::testing::Message()
+                     << row.what << ", neighbors " << neighbors << ", batch " << batch);
+        EXPECT_EQ(ws->Ranking[1], 1);
+        EXPECT_EQ(ws->Prototypes(1, 1), row.expected);
+        EXPECT_EQ(ws->Prototypes(1, 2), row.expected);
+        EXPECT_EQ(ws->Prototypes(2, 1), neighbors ? row.runnerUp : -6.0f);
+      }
 }

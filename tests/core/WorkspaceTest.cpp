@@ -34,3 +34,21 @@ TEST(RandomGenerator, FixedSeedSourceCountsUpFromItsBase) {
   r.seedFromClock();
   EXPECT_EQ(r.state(), 8u);
 }
+
+TEST(RandomGenerator, JumpAheadGivesTheStateAfterThatManyDraws) {
+  for (std::uint32_t start : {0u, 1u, 12345u, 0xFFFFFFFFu, 0x9E3779B9u}) {
+    volmar::RandomGenerator g;
+    g.setSeed(start);
+    std::uint64_t drawn = 0;
+    for (std::uint64_t target : {0ull, 1ull, 2ull, 3ull, 64ull, 1000ull, 123457ull}) {
+      while (drawn < target) {
+        g.next();
+        ++drawn;
+      }
+      EXPECT_EQ(volmar::JumpAhead(start, target), g.state()) << start << " + " << target;
+    }
+    // The generator has the full period 2^32.
+    EXPECT_EQ(volmar::JumpAhead(start, 1ull << 32), start);
+    EXPECT_NE(volmar::JumpAhead(start, 1ull << 31), start);
+  }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// Work on every core for the learning routines.
+//
+//   EngineThreads() / SetEngineThreads(n)
+//                  how many threads the routines may use; 0 (the default)
+//                  means one per core. 1 runs everything on the calling
+//                  thread, exactly as before there were threads.
+//   RunTasks(count, task)
+//                  task(0), ..., task(count - 1), spread over up to
+//                  EngineThreads() threads of one process-wide pool (the
+//                  caller takes part); returns when all have ended. The first
+//                  exception thrown by a task is rethrown here after the
+//                  others ended. Called from inside a task it runs the tasks
+//                  on that thread, one after another, so that nested work
+//                  never waits for a pool it occupies.
+//
+// The results of the routines never depend on the number of threads: the
+// tasks write separate parts of the output and every sum that crosses tasks
+// is added afterwards in its serial order.
+
+#include <functional>
+
+namespace volmar {
+
+int EngineThreads();
+void SetEngineThreads(int n);
+void RunTasks(int count, const std::function<void(int)>& task);
+
+}  // namespace volmar
