@@ -1,7 +1,6 @@
 #include "commands/Refine.h"
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #include "commands/ClassifyingCommands.h"
@@ -9,6 +8,7 @@
 #include "core/FitMeasures.h"
 #include "core/FloatRounding.h"
 #include "core/NumberReader.h"
+#include "core/Parallel.h"
 #include "core/Refine.h"
 
 namespace volmar {
@@ -17,9 +17,11 @@ namespace {
 
 int refineThreads = 0;
 
+// As many threads as the other sums of distances use (volmar-batch
+// --threads), unless a test set them.
 int threadCount() {
   if (refineThreads > 0) return refineThreads;
-  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  return std::max(1, EngineThreads());
 }
 
 // The sum of distances as the training keeps it: added in case order in a

@@ -21,8 +21,9 @@ namespace volmar {
 // minimise the distances, and the command is refused.
 void refineprototypes1Click(Context& ctx);
 
-// Threads the refinement uses (0, the default: every core). The results do
-// not depend on it.
+// Threads the refinement uses (0, the default: EngineThreads(), every core
+// unless volmar-batch --threads says otherwise). The results do not depend
+// on it.
 void setRefineThreads(int threads);
 
 }  // namespace volmar
