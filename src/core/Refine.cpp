@@ -284,11 +284,11 @@ std::vector<ClassSplit> SplitClasses(const Workspace& ws, const std::vector<std:
     });
     normalise(next);
   }
-  // The halves: y . axis > 0 or not. The sums of y and the sizes of the
-  // upper halves (the sizes as the sum of one extra column would do, but
-  // counted apart for exactness).
+  // The halves: y . axis > 0 (the upper one) or not; then the sums of y over
+  // each class and over its upper half, and the sizes of the upper halves.
   std::vector<int> upperSize(static_cast<std::size_t>(n), 0);
-  std::vector<bool> upperCase(static_cast<std::size_t>(ws.NumCases), false);
+  // One byte a case: the blocks set theirs from different threads.
+  std::vector<std::uint8_t> upperCase(static_cast<std::size_t>(ws.NumCases), 0);
   forEachBlock(blockCount(ws), threads, [&](int b) {
     const int last = std::min(ws.NumCases, (b + 1) * BlockCases);
     for (int c = b * BlockCases + 1; c <= last; ++c) {
@@ -298,7 +298,7 @@ std::vector<ClassSplit> SplitClasses(const Workspace& ws, const std::vector<std:
       const double* a = axis.data() + static_cast<std::size_t>(k) * vars;
       double p = 0;
       for (int i = 0; i < nv; ++i) p += y[i] * a[i];
-      if (p > 0) upperCase[static_cast<std::size_t>(c - 1)] = true;
+      if (p > 0) upperCase[static_cast<std::size_t>(c - 1)] = 1;
     }
   });
   for (int c = 1; c <= ws.NumCases; ++c)
