@@ -102,6 +102,12 @@ int batchMain(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    // The value of "NAME VALUE" or "NAME=VALUE"; none when VALUE is missing.
+    auto optionValue = [&](std::string_view name) -> std::optional<std::string_view> {
+      if (arg.size() > name.size()) return arg.substr(name.size() + 1);
+      if (i + 1 >= argc) return std::nullopt;
+      return std::string_view(argv[++i]);
+    };
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
@@ -113,26 +119,16 @@ int batchMain(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
     } else if (!optionsEnded && arg == "--status") {
       opt.status = true;
     } else if (!optionsEnded && (arg == "--seed" || arg.starts_with("--seed="))) {
-      std::string_view value;
-      if (arg == "--seed") {
-        if (i + 1 >= argc) return usageError("--seed needs a number");
-        value = argv[++i];
-      } else {
-        value = arg.substr(7);
-      }
-      opt.seed = parseSeed(value);
-      if (!opt.seed) return usageError("--seed " + std::string(value) + ": expected a whole number from 0 to 4294967295");
+      const auto value = optionValue("--seed");
+      if (!value) return usageError("--seed needs a number");
+      opt.seed = parseSeed(*value);
+      if (!opt.seed) return usageError("--seed " + std::string(*value) + ": expected a whole number from 0 to 4294967295");
     } else if (!optionsEnded && (arg == "--threads" || arg.starts_with("--threads="))) {
-      std::string_view value;
-      if (arg == "--threads") {
-        if (i + 1 >= argc) return usageError("--threads needs a number");
-        value = argv[++i];
-      } else {
-        value = arg.substr(10);
-      }
-      const auto n = parseSeed(value);
+      const auto value = optionValue("--threads");
+      if (!value) return usageError("--threads needs a number");
+      const auto n = parseSeed(*value);
       if (!n || *n < 1 || *n > 1024)
-        return usageError("--threads " + std::string(value) + ": expected a whole number from 1 to 1024");
+        return usageError("--threads " + std::string(*value) + ": expected a whole number from 1 to 1024");
       opt.threads = static_cast<int>(*n);
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
       return usageError("unknown option " + std::string(arg));
