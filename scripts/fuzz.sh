@@ -16,6 +16,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(FuzzDataRows FuzzSubsamples FuzzPrototypes FuzzNumberPictures FuzzBatchScript)
 seed=${FUZZ_SEED:-1}
+bash scripts/install-deps.sh
 if ! command -v clang++ >/dev/null; then
   echo "fuzz.sh: clang++ is not installed; fuzzing skipped"
   exit 0
