@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake
-  qt6-base-dev qt6-charts-dev libqt6charts6-dev
+  qt6-base-dev qt6-charts-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation
   xvfb xauth
