@@ -1,20 +1,31 @@
 // Refinement of trained prototypes by batch k-means, beside batch k-means
 // from random starts on the same data: 30000 cases of 100 variables in 12
-// Gaussian groups, 30 prototypes.
+// Gaussian groups of unit spread, 30 prototypes. Two data sets:
+//   set 0  the group centres drawn uniformly from [0, 4]^100 (seed 2024);
+//   set 1  from [0, 2.5]^100 (seed 99): the groups lie closer together.
 //
-//   BM_NeuralGasThenRefine   a 5-epoch neural gas run (on-line, neighbour
-//                            update on) from randomly drawn cases, then the
-//                            refinement to convergence.
-//   BM_KMeansRestarts/R      R batch k-means runs from randomly drawn cases,
-//                            each to convergence; the best sum is kept.
+//   BM_NeuralGasThenRefine/set/range
+//                            a 5-epoch neural gas run (on-line, neighbour
+//                            update on, initial neighbour range `range`)
+//                            from randomly drawn cases, then the refinement
+//                            of the refine command (RefinePrototypes: Lloyd
+//                            iterations and swap rounds) to convergence.
+//   BM_KMeansRestarts/set/R  R plain batch k-means runs from randomly drawn
+//                            cases, each to convergence; the best sum is kept.
 //
 // Counters: sum = the final sum of squared distances (double), iterations =
-// k-means iterations in all; time per run is the benchmark's own.
+// k-means iterations in all, swaps = kept swap rounds; time per run is the
+// benchmark's own. At the end the medians and, per data set and range, the
+// time of neural gas + refinement over that of 10 restarts and the sums.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -27,14 +38,15 @@ namespace {
 
 constexpr int Cases = 30000, Vars = 100, Groups = 12, Prototypes = 30;
 
-std::unique_ptr<Workspace> MakeGroups() {
+std::unique_ptr<Workspace> MakeGroups(int set) {
   auto ws = Workspace::create();
   ws->NumCases = Cases;
   ws->NumVars = Vars;
   ws->DistanceKind = DistEuclidean;
-  ws->Rng.setSeed(2024);
+  ws->Rng.setSeed(set == 0 ? 2024 : 99);
+  const double width = set == 0 ? 4.0 : 2.5;
   std::vector<double> centre(static_cast<std::size_t>(Groups) * Vars);
-  for (double& x : centre) x = 4.0 * ws->Rng.next();
+  for (double& x : centre) x = width * ws->Rng.next();
   for (int c = 1; c <= Cases; ++c) {
     const int g = (c - 1) % Groups;
     for (int v = 1; v <= Vars; ++v) {
@@ -71,36 +83,48 @@ double lloyd(Workspace& ws, int& iterations) {
 }
 
 void BM_NeuralGasThenRefine(benchmark::State& state) {
-  auto ws = MakeGroups();
+  auto ws = MakeGroups(static_cast<int>(state.range(0)));
   double trained = 0, refined = 0;
-  int iterations = 0;
+  int iterations = 0, swaps = 0;
   for (auto _ : state) {
     ws->Rng.setSeed(7);
     RandomSeed(*ws, Prototypes);
     ws->NeighborUpdate = true;
     ws->InitLearningRate = 0.3;
-    ws->InitNeighborRange = static_cast<double>(state.range(0));
+    ws->InitNeighborRange = static_cast<double>(state.range(1));
     ws->InitLifetime = 0.1 * Prototypes + 1;
     ws->Adjacency.fill(0);
     ws->EdgeAge.fill(0);
     const int tmax = 5 * Cases;
     LearningState st = StartLearning(*ws, tmax);
     PresentCases(*ws, st, tmax);
-    std::vector<std::int8_t> labels;
-    std::vector<double> dist;
-    trained = AssignCases(*ws, labels, dist, threads());
-    iterations = 0;
-    refined = lloyd(*ws, iterations);
+    bool first = true;
+    const RefineResult r = RefinePrototypes(*ws, 1000, threads(), [&](const RefineStep& step) {
+      if (!first) return;
+      first = false;
+      trained = 0;
+      for (double d : step.dist) trained += d;
+    });
+    refined = 0;
+    for (double d : r.dist) refined += d;
+    iterations = r.iterations;
+    swaps = r.swaps;
   }
   state.counters["trained_sum"] = trained;
   state.counters["sum"] = refined;
   state.counters["iterations"] = iterations;
+  state.counters["swaps"] = swaps;
 }
-BENCHMARK(BM_NeuralGasThenRefine)->Arg(6)->Arg(15)->Arg(30)->ArgName("range")->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_NeuralGasThenRefine)
+    ->ArgsProduct({{0, 1}, {6, 15, 30}})
+    ->ArgNames({"set", "range"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 void BM_KMeansRestarts(benchmark::State& state) {
-  auto ws = MakeGroups();
-  const int restarts = static_cast<int>(state.range(0));
+  auto ws = MakeGroups(static_cast<int>(state.range(0)));
+  const int restarts = static_cast<int>(state.range(1));
   double best = 0;
   int iterations = 0;
   for (auto _ : state) {
@@ -115,11 +139,16 @@ void BM_KMeansRestarts(benchmark::State& state) {
   state.counters["sum"] = best;
   state.counters["iterations"] = iterations;
 }
-BENCHMARK(BM_KMeansRestarts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_KMeansRestarts)
+    ->ArgsProduct({{0, 1}, {1, 10}})
+    ->ArgNames({"set", "restarts"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 // One assignment pass of 30000 x 100 against 30 prototypes, 1 thread and all.
 void BM_AssignCases(benchmark::State& state) {
-  auto ws = MakeGroups();
+  auto ws = MakeGroups(0);
   RandomSeed(*ws, Prototypes);
   std::vector<std::int8_t> labels;
   std::vector<double> dist;
@@ -128,6 +157,48 @@ void BM_AssignCases(benchmark::State& state) {
 }
 BENCHMARK(BM_AssignCases)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// Keeps the medians and the sums of the repetitions beside the console
+// output, for the summary at the end.
+class Summary : public benchmark::ConsoleReporter {
+ public:
+  struct Figures {
+    double ms = 0, sum = 0;
+  };
+  std::map<std::string, Figures> median;
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        Figures& f = median[run.run_name.str()];
+        f.ms = run.GetAdjustedRealTime();
+        const auto at = run.counters.find("sum");
+        if (at != run.counters.end()) f.sum = at->second;
+      }
+  }
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  Summary summary;
+  benchmark::RunSpecifiedBenchmarks(&summary);
+  std::printf("\nMedians (ms, sum of squared distances):\n");
+  for (const auto& [name, f] : summary.median) std::printf("  %-48s %10.1f  %14.1f\n", name.c_str(), f.ms, f.sum);
+  for (int set = 0; set <= 1; ++set) {
+    const std::string tag = "set:" + std::to_string(set);
+    const auto ten = summary.median.find("BM_KMeansRestarts/" + tag + "/restarts:10/iterations:1/repeats:3");
+    if (ten == summary.median.end() || ten->second.ms <= 0) continue;
+    for (int range : {6, 15, 30}) {
+      const auto ng =
+          summary.median.find("BM_NeuralGasThenRefine/" + tag + "/range:" + std::to_string(range) + "/iterations:1/repeats:3");
+      if (ng == summary.median.end()) continue;
+      std::printf("%s range %2d: time %.3f of 10 restarts (goal <= 0.2), sum %.1f vs %.1f (%s)\n", tag.c_str(), range,
+                  ng->second.ms / ten->second.ms, ng->second.sum, ten->second.sum,
+                  ng->second.sum <= ten->second.sum ? "at most" : "ABOVE");
+    }
+  }
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -20,12 +21,22 @@ struct Context {
   Shell& shell;
   FileDialog openDialog;  // data, subsample and prototypes files
   FileDialog saveDialog;  // every file written
+  // Set (from the window's thread) to ask a long command to stop at its
+  // next safe point; the command then throws CommandStopped.
+  std::atomic<bool> stopRequested{false};
 };
 
 // An error that ends a command; its text is shown in a message box.
 class CommandError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// A command that stopped because it was asked to (the window was closed):
+// nothing to report.
+class CommandStopped : public std::exception {
+ public:
+  const char* what() const noexcept override { return "The command was stopped."; }
 };
 
 // Runs one menu command: an error raised inside it ends the command and is
@@ -39,6 +50,8 @@ template <typename Fn>
 void runCommand(Context& ctx, Fn&& fn) {
   try {
     fn(ctx);
+  } catch (const CommandStopped&) {
+    ctx.shell.setBusyCursor(false);
   } catch (const std::bad_alloc&) {
     ctx.shell.setBusyCursor(false);
     ctx.shell.message(OutOfMemoryText);

@@ -1,7 +1,6 @@
 #include "commands/Refine.h"
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #include "commands/ClassifyingCommands.h"
@@ -9,6 +8,7 @@
 #include "core/FitMeasures.h"
 #include "core/FloatRounding.h"
 #include "core/NumberReader.h"
+#include "core/Parallel.h"
 #include "core/Refine.h"
 
 namespace volmar {
@@ -17,9 +17,11 @@ namespace {
 
 int refineThreads = 0;
 
+// As many threads as the other sums of distances use (volmar-batch
+// --threads), unless a test set them.
 int threadCount() {
   if (refineThreads > 0) return refineThreads;
-  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  return std::max(1, EngineThreads());
 }
 
 // The sum of distances as the training keeps it: added in case order in a
@@ -56,49 +58,27 @@ void refineprototypes1Click(Context& ctx) {
   sh.setStatus("Refine prototypes...");
   sh.appendLine(" ");
   sh.appendLine("Refine prototypes (batch k-means):");
-  std::vector<std::int8_t> labels, nextLabels;
-  std::vector<double> dist, nextDist;
-  double sum = AssignCases(ws, labels, dist, threads);
-  sh.appendLine("   start: " + sumOfDistancesText(trainingSum(dist)));
-  sh.selectLastLine();
-  sh.repaintList();
-
-  std::vector<float> kept(static_cast<std::size_t>(n) * MaxVars);
-  auto keep = [&] {
-    for (int k = 1; k <= n; ++k)
-      std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + ws.NumVars, kept.data() + (k - 1) * MaxVars);
-  };
-  auto restore = [&] {
-    for (int k = 1; k <= n; ++k)
-      std::copy(kept.data() + (k - 1) * MaxVars, kept.data() + (k - 1) * MaxVars + ws.NumVars, ws.Prototypes.row(k));
-  };
-  int done = 0;
-  bool settled = false;
-  while (done < *limit) {
-    keep();
-    const int refilled = MoveToMeans(ws, labels, dist, threads);
-    const double next = AssignCases(ws, nextLabels, nextDist, threads);
-    // Rounding of the means can leave a set no better than the last one (or
-    // one that only trades cases at equal distances): the last one stays,
-    // with its classes.
-    if (next > sum || (next == sum && refilled == 0 && nextLabels != labels)) {
-      restore();
-      settled = true;
-      break;
+  const RefineResult result = RefinePrototypes(ws, *limit, threads, [&](const RefineStep& step) {
+    const std::string sum = sumOfDistancesText(trainingSum(step.dist));
+    switch (step.kind) {
+      case RefineStep::Start:
+        sh.appendLine("   start: " + sum);
+        break;
+      case RefineStep::Iteration:
+        sh.appendLine("   iteration " + std::to_string(step.number) + ": " + sum);
+        break;
+      case RefineStep::Swap:
+        sh.appendLine("   swap " + std::to_string(step.number) + " (" + std::to_string(step.moved) +
+                      " prototypes moved): " + sum);
+        break;
     }
-    ++done;
-    const bool same = nextLabels == labels;
-    labels.swap(nextLabels);
-    dist.swap(nextDist);
-    sum = next;
-    sh.appendLine("   iteration " + std::to_string(done) + ": " + sumOfDistancesText(trainingSum(dist)));
     sh.selectLastLine();
     sh.repaintList();
-    if (same && refilled == 0) {
-      settled = true;
-      break;
-    }
-  }
+  });
+  const std::vector<std::int8_t>& labels = result.labels;
+  const std::vector<double>& dist = result.dist;
+  const int done = result.iterations;
+  const bool settled = result.settled;
 
   const int column = std::clamp(ws.NumReplications, 1, MaxReplications);
   for (int c = 1; c <= ws.NumCases; ++c) ws.ClassLabels(c, column) = labels[static_cast<std::size_t>(c - 1)];

@@ -125,6 +125,10 @@ class Shell {
   // it has on the screen.
   virtual void printGraphView() = 0;
   virtual void hideGraphView() = 0;
+
+  // Called now and then while a command waits for work done on other
+  // threads: the window paints itself and takes a request to close.
+  virtual void keepResponsive() {}
 };
 
 }  // namespace volmar

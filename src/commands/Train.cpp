@@ -1,14 +1,29 @@
 #include "commands/Train.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "commands/ClassifyingCommands.h"
+#include "commands/RecordingShell.h"
 #include "commands/SubtClus.h"
 #include "core/Distances.h"
 #include "core/FitMeasures.h"
 #include "core/NeuralGas.h"
 #include "core/NumberFormat.h"
+#include "core/Parallel.h"
+#include "core/Random.h"
 #include "core/Sammon.h"
 
 namespace volmar {
@@ -70,39 +85,92 @@ void checkRunnable(const Workspace& ws, bool prototypesAsTheyAre) {
 // pending; the first trial is always taken). Without trials it starts from
 // the prototypes the previous unit left (after subtractive clustering, or
 // prototypes read from a file), and the units are a chain.
-class TrainingRun {
- public:
-  explicit TrainingRun(Context& ctx) : ctx_(ctx), ws_(ctx.ws), sh_(ctx.shell) {}
+// One unit of a run: the mean for one prototype (r = 0), or replication r
+// of N >= 2 prototypes. `start` is the generator's state the unit begins
+// with, `seeds` the seeds its projections take, `end` its state when it is
+// done (the next unit's start).
+struct Unit {
+  int n = 0;
+  int r = 0;
+  std::uint32_t start = 0;
+  std::uint32_t end = 0;
+  std::vector<std::uint32_t> seeds;
+};
 
-  void run() {
-    start();
-    for (int n = ws_.LowerLimit; n <= ws_.UpperLimit; ++n) prototypes(n);
-    finish();
+// The units of the run in serial order, with their states and seeds by the
+// rule above. Takes the seeds from the workspace's seed source, in the order
+// the serial run would take them; s0 is the state after the first seed.
+std::vector<Unit> planUnits(Workspace& ws, std::uint32_t s0) {
+  std::vector<Unit> units;
+  std::uint32_t state = s0;
+  const auto trials = static_cast<std::uint64_t>(ws.NumTrials);
+  const auto epochs = static_cast<std::uint64_t>(ws.NumEpochs);
+  const auto cases = static_cast<std::uint64_t>(ws.NumCases);
+  for (int n = ws.LowerLimit; n <= ws.UpperLimit; ++n) {
+    if (n == 1) {
+      units.push_back({1, 0, state, state, {}});
+      continue;
+    }
+    const auto draws = static_cast<std::uint64_t>(n);
+    for (int r = 1; r <= ws.NumReplications; ++r) {
+      Unit u{n, r, state, state, {}};
+      if (ws.NeighborUpdate) {
+        for (int e = 1; e <= ws.NumEpochs; ++e) {
+          ws.Rng.seedFromClock();
+          u.seeds.push_back(ws.Rng.state());
+        }
+        state = JumpAhead(u.seeds.back(), 2 * draws);
+      } else {
+        state = JumpAhead(state, trials * draws + epochs * cases);
+      }
+      u.end = state;
+      units.push_back(std::move(u));
+    }
+  }
+  return units;
+}
+
+// Runs units on one workspace, talking to one shell: the global ones when
+// the run is serial, a worker's copy and a recording shell otherwise.
+class UnitRun {
+ public:
+  UnitRun(Context& ctx, int tmax, const std::atomic<bool>& stop, RecordingShell* recording)
+      : ctx_(ctx), ws_(ctx.ws), sh_(ctx.shell), tmax_(tmax), stop_(stop), recording_(recording) {}
+
+  void run(int n, int r) {
+    ws_.NumPrototypes = n;
+    if (r == 1 || n == 1) sh_.appendLine("   >>> # OF SEGMENTS IS " + std::to_string(n) + " <<<");
+    if (n == 1) {
+      mean();
+      return;
+    }
+    replication(n, r);
+    if (r == ws_.NumReplications) ws_.WSSI[n] = WSSIndex(ws_).value_or(0.0f);
   }
 
  private:
-  void start() {
-    ws_.Rng.seedFromClock();
-    sh_.clearLines();
-    tmax_ = *ScheduleLength(ws_.NumCases, ws_.NumEpochs);
-    sh_.setStatus("Training under way...");
-    sh_.setChartTitle("Sum of distances (bars), wSSI (line)");
-    sh_.setChartFoot("# of classes (prototypes)");
-    sh_.clearSeries(Series::Bars);
-    sh_.clearSeries(Series::Line);
-    for (int n = 1; n <= ws_.UpperLimit; ++n) {
-      ws_.SumDist[n] = 0;
-      ws_.WSSI[n] = 0;
-      sh_.addPoint(Series::Bars, 0, std::to_string(n));
-      sh_.addPoint(Series::Line, 0, std::to_string(n));
-    }
-    sh_.refreshChart();
-    sh_.setBusyCursor(true);
-    sh_.createGraphView();
+  void stopPoint() const {
+    if (stop_.load(std::memory_order_relaxed)) throw CommandStopped();
   }
 
+  void mean() {
+    for (int v = 1; v <= ws_.NumVars; ++v) ws_.Prototypes(1, v) = ColumnMean(ws_, v);
+    ws_.SumDist[1] = SumOfMinDistances(ws_);
+    sh_.appendLine(sumOfDistancesText(ws_.SumDist[1]));
+    chartResult(1);
+    chartWssi(1);
+  }
+
+  // The bars' axis follows the sum of the smallest number of prototypes.
+  // A worker on a later number does not know that sum: the shown
+  // workspace has it when the call is played.
   void chartResult(int n) {
-    sh_.setLeftAxis(0, 1.1 * ws_.SumDist[ws_.LowerLimit]);
+    if (recording_ && n != ws_.LowerLimit)
+      recording_->keep([](Shell& sh, Workspace& shown) {
+        sh.setLeftAxis(0, 1.1 * shown.SumDist[shown.LowerLimit]);
+      });
+    else
+      sh_.setLeftAxis(0, 1.1 * ws_.SumDist[ws_.LowerLimit]);
     sh_.setPointValue(Series::Bars, n - 1, ws_.SumDist[n]);
   }
 
@@ -110,21 +178,6 @@ class TrainingRun {
     ws_.WSSI[n] = WSSIndex(ws_).value_or(0.0f);  // defined: constant data are refused
     sh_.setPointValue(Series::Line, n - 1, ws_.WSSI[n]);
     sh_.refreshChart();
-  }
-
-  void prototypes(int n) {
-    ws_.NumPrototypes = n;
-    sh_.appendLine("   >>> # OF SEGMENTS IS " + std::to_string(n) + " <<<");
-    if (n == 1) {
-      for (int v = 1; v <= ws_.NumVars; ++v) ws_.Prototypes(1, v) = ColumnMean(ws_, v);
-      ws_.SumDist[1] = SumOfMinDistances(ws_);
-      sh_.appendLine(sumOfDistancesText(ws_.SumDist[1]));
-      chartResult(1);
-      chartWssi(1);
-      return;
-    }
-    for (int r = 1; r <= ws_.NumReplications; ++r) replication(n, r);
-    ws_.WSSI[n] = WSSIndex(ws_).value_or(0.0f);
   }
 
   void replication(int n, int r) {
@@ -142,6 +195,7 @@ class TrainingRun {
       seeded = true;
     }
     for (int trial = 1; trial <= ws_.NumTrials; ++trial) {
+      stopPoint();
       RandomSeed(ws_, n);
       const double d = SumOfMinDistances(ws_);
       // The first trial is always taken, however large its sum.
@@ -163,6 +217,7 @@ class TrainingRun {
     LearningState st = StartLearning(ws_, tmax_);
     sh_.setStatus("Update...");
     for (int e = 1; e <= ws_.NumEpochs; ++e) {
+      stopPoint();
       if (ws_.NeighborUpdate) sh_.setStatus("Refresh adjacency matrix...");
       PresentCases(ws_, st, ws_.NumCases);
       ws_.SumDist[n] = SumOfMinDistances(ws_);
@@ -192,6 +247,246 @@ class TrainingRun {
     sh_.appendLine("   Sammon-stress = " + formatPicture(res.stress, "0.0000"));
     sh_.selectLastLine();
     sh_.showGraphView();
+  }
+
+  Context& ctx_;
+  Workspace& ws_;
+  Shell& sh_;
+  int tmax_;
+  const std::atomic<bool>& stop_;
+  RecordingShell* recording_;
+};
+
+// What a unit done on a worker leaves for the shown workspace: the kept
+// shell calls, and every value a serial unit would have left there.
+struct UnitResult {
+  std::unique_ptr<RecordingShell> calls;
+  std::exception_ptr error;
+  std::vector<float> prototypes, bestStart;     // n rows of NumVars
+  std::vector<std::int8_t> adjacency, edgeAge;  // n x n
+  std::vector<double> sammonX, sammonY, dist;   // 1..n
+  std::vector<std::int8_t> ranking, labels;     // 1..n; the cases of column r
+  std::vector<std::int32_t> classSize;          // 1..n
+  double sumDist = 0, repSumDist = 0;
+  float wssi = 0;
+  std::uint32_t rngState = 0;
+
+  void take(const Workspace& w, const Unit& u) {
+    const int n = u.n;
+    for (int k = 1; k <= n; ++k) {
+      prototypes.insert(prototypes.end(), w.Prototypes.row(k), w.Prototypes.row(k) + w.NumVars);
+      if (n >= 2) bestStart.insert(bestStart.end(), w.BestStart.row(k), w.BestStart.row(k) + w.NumVars);
+      dist.push_back(w.Dist[k]);
+    }
+    sumDist = w.SumDist[n];
+    wssi = w.WSSI[n];
+    rngState = w.Rng.state();
+    if (n == 1) return;
+    for (int k = 1; k <= n; ++k) {
+      for (int j = 1; j <= n; ++j) {
+        adjacency.push_back(w.Adjacency(k, j));
+        edgeAge.push_back(w.EdgeAge(k, j));
+      }
+      ranking.push_back(w.Ranking[k]);
+      classSize.push_back(w.ClassSize[k]);
+      if (w.NeighborUpdate) {
+        sammonX.push_back(w.SammonX[k]);
+        sammonY.push_back(w.SammonY[k]);
+      }
+    }
+    for (int c = 1; c <= w.NumCases; ++c) labels.push_back(w.ClassLabels(c, u.r));
+    repSumDist = w.RepSumDist[u.r];
+  }
+
+  void putInto(Workspace& ws, const Unit& u) const {
+    const int n = u.n;
+    const auto vars = static_cast<std::size_t>(ws.NumVars);
+    ws.NumPrototypes = n;
+    for (int k = 1; k <= n; ++k) {
+      const auto row = static_cast<std::size_t>(k - 1);
+      std::copy_n(prototypes.begin() + static_cast<std::ptrdiff_t>(row * vars), vars, ws.Prototypes.row(k));
+      if (n >= 2)
+        std::copy_n(bestStart.begin() + static_cast<std::ptrdiff_t>(row * vars), vars, ws.BestStart.row(k));
+      ws.Dist[k] = dist[row];
+    }
+    ws.SumDist[n] = sumDist;
+    ws.WSSI[n] = wssi;
+    ws.Rng.setSeed(rngState);
+    if (n == 1) return;
+    std::size_t a = 0;
+    for (int k = 1; k <= n; ++k) {
+      const auto row = static_cast<std::size_t>(k - 1);
+      for (int j = 1; j <= n; ++j, ++a) {
+        ws.Adjacency(k, j) = adjacency[a];
+        ws.EdgeAge(k, j) = edgeAge[a];
+      }
+      ws.Ranking[k] = ranking[row];
+      ws.ClassSize[k] = classSize[row];
+      if (!sammonX.empty()) {
+        ws.SammonX[k] = sammonX[row];
+        ws.SammonY[k] = sammonY[row];
+      }
+    }
+    for (int c = 1; c <= ws.NumCases; ++c) ws.ClassLabels(c, u.r) = labels[static_cast<std::size_t>(c - 1)];
+    ws.RepSumDist[u.r] = repSumDist;
+  }
+};
+
+// Runs the units on worker threads, each on its own copy of the workspace,
+// and plays their results to the shell in serial order, each as soon as all
+// before it have been played. Units are handed out from both ends of the
+// serial order: the first worker takes the last (largest) units, the others
+// the first ones, so that the output can start early and the longest units
+// do not come last. Waiting, the window stays painted; a stop request or an
+// error ends the workers before this returns.
+class ParallelUnits {
+ public:
+  ParallelUnits(Context& ctx, std::vector<Unit> units, int threads, int tmax)
+      : ctx_(ctx), units_(std::move(units)), results_(units_.size()), tmax_(tmax) {
+    back_ = static_cast<int>(units_.size());
+    const int workers = std::min(threads, back_);
+    try {
+      for (int w = 0; w < workers; ++w) workers_.emplace_back([this, w] { work(w == 0); });
+    } catch (...) {
+      end();
+      throw;
+    }
+  }
+
+  ParallelUnits(const ParallelUnits&) = delete;
+  ParallelUnits& operator=(const ParallelUnits&) = delete;
+  ~ParallelUnits() { end(); }
+
+  void playAll() {
+    for (std::size_t u = 0; u < units_.size(); ++u) {
+      if (ctx_.stopRequested.load()) throw CommandStopped();
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!done(u)) {
+        if (ctx_.stopRequested.load()) throw CommandStopped();
+        done_.wait_for(lock, std::chrono::milliseconds(20));
+        if (done(u)) break;
+        lock.unlock();
+        ctx_.shell.keepResponsive();
+        lock.lock();
+      }
+      UnitResult result = std::move(*results_[u]);
+      results_[u].reset();
+      lock.unlock();
+      result.calls->playTo(ctx_.shell, ctx_.ws);
+      if (result.error) std::rethrow_exception(result.error);
+      result.putInto(ctx_.ws, units_[u]);
+    }
+  }
+
+ private:
+  bool done(std::size_t u) const { return results_[u].has_value(); }
+
+  void end() {
+    stop_.store(true);
+    for (std::thread& t : workers_)
+      if (t.joinable()) t.join();
+    workers_.clear();
+  }
+
+  // The next unit to run, or -1 when none is left.
+  int next(bool fromBack) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stop_.load() || front_ >= back_) return -1;
+    return fromBack ? --back_ : front_++;
+  }
+
+  void work(bool fromBack) {
+    const EngineSerialScope serial;  // the other cores are busy with units
+    std::unique_ptr<Workspace> copy;
+    std::exception_ptr setUpError;
+    try {
+      copy = Workspace::create();
+      values(*copy) = values(ctx_.ws);
+    } catch (...) {
+      setUpError = std::current_exception();
+    }
+    for (int u = next(fromBack); u >= 0; u = next(fromBack)) {
+      UnitResult result;
+      result.error = setUpError;
+      if (!result.error) runUnit(*copy, units_[static_cast<std::size_t>(u)], result);
+      if (!result.calls) result.calls = std::make_unique<RecordingShell>(ctx_.ws);
+      const bool failed = result.error != nullptr;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        results_[static_cast<std::size_t>(u)] = std::move(result);
+        if (failed) stop_.store(true);
+      }
+      done_.notify_all();
+    }
+  }
+
+  void runUnit(Workspace& w, const Unit& unit, UnitResult& result) {
+    try {
+      result.calls = std::make_unique<RecordingShell>(w);
+      w.Rng.setSeed(unit.start);
+      w.Rng.setSeedSource(std::make_unique<SeedList>(unit.seeds));
+      Context unitCtx(w, *result.calls);
+      UnitRun(unitCtx, tmax_, stop_, result.calls.get()).run(unit.n, unit.r);
+      if (w.Rng.state() != unit.end)
+        throw std::logic_error("a unit of the training run ended at another random state than planned");
+      result.take(w, unit);
+    } catch (...) {
+      result.error = std::current_exception();
+    }
+  }
+
+  Context& ctx_;
+  const std::vector<Unit> units_;
+  std::vector<std::optional<UnitResult>> results_;
+  const int tmax_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  std::atomic<bool> stop_{false};
+  int front_ = 0;
+  int back_ = 0;
+  std::vector<std::thread> workers_;
+};
+
+class TrainingRun {
+ public:
+  explicit TrainingRun(Context& ctx) : ctx_(ctx), ws_(ctx.ws), sh_(ctx.shell) {}
+
+  void run() {
+    start();
+    // Only units seeded by random trials are independent of each other.
+    const bool independent = !ws_.UseSubtClus && ws_.NumTrials >= 1;
+    const int unitCount = (ws_.UpperLimit - std::max(ws_.LowerLimit, 2) + 1) * ws_.NumReplications +
+                          (ws_.LowerLimit == 1 ? 1 : 0);
+    const int threads = EngineThreads();
+    if (threads > 1 && independent && unitCount > 1) {
+      ParallelUnits(ctx_, planUnits(ws_, ws_.Rng.state()), threads, tmax_).playAll();
+    } else {
+      UnitRun units(ctx_, tmax_, ctx_.stopRequested, nullptr);
+      for (int n = ws_.LowerLimit; n <= ws_.UpperLimit; ++n)
+        for (int r = 1; r <= (n == 1 ? 1 : ws_.NumReplications); ++r) units.run(n, r);
+    }
+    finish();
+  }
+
+ private:
+  void start() {
+    ws_.Rng.seedFromClock();
+    sh_.clearLines();
+    tmax_ = *ScheduleLength(ws_.NumCases, ws_.NumEpochs);
+    sh_.setStatus("Training under way...");
+    sh_.setChartTitle("Sum of distances (bars), wSSI (line)");
+    sh_.setChartFoot("# of classes (prototypes)");
+    sh_.clearSeries(Series::Bars);
+    sh_.clearSeries(Series::Line);
+    for (int n = 1; n <= ws_.UpperLimit; ++n) {
+      ws_.SumDist[n] = 0;
+      ws_.WSSI[n] = 0;
+      sh_.addPoint(Series::Bars, 0, std::to_string(n));
+      sh_.addPoint(Series::Line, 0, std::to_string(n));
+    }
+    sh_.refreshChart();
+    sh_.setBusyCursor(true);
+    sh_.createGraphView();
   }
 
   void finish() {
@@ -268,6 +563,7 @@ class TrainingRun {
 }  // namespace
 
 void run1Click(Context& ctx) {
+  ctx.stopRequested.store(false);
   checkRunnable(ctx.ws, !ctx.ws.UseSubtClus && ctx.ws.NumTrials <= 0);
   try {
     TrainingRun(ctx).run();

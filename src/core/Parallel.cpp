@@ -124,4 +124,7 @@ void RunTasks(int count, const std::function<void(int)>& task) {
   Pool::instance().run(count, threads, task);
 }
 
+EngineSerialScope::EngineSerialScope() : outer_(insideTask) { insideTask = true; }
+EngineSerialScope::~EngineSerialScope() { insideTask = outer_; }
+
 }  // namespace volmar

@@ -14,6 +14,10 @@
 //                  others ended. Called from inside a task it runs the tasks
 //                  on that thread, one after another, so that nested work
 //                  never waits for a pool it occupies.
+//   EngineSerialScope
+//                  while one exists, RunTasks on this thread runs its tasks
+//                  on this thread (for threads that are themselves one of
+//                  several workers).
 //
 // The results of the routines never depend on the number of threads: the
 // tasks write separate parts of the output and every sum that crosses tasks
@@ -26,5 +30,16 @@ namespace volmar {
 int EngineThreads();
 void SetEngineThreads(int n);
 void RunTasks(int count, const std::function<void(int)>& task);
+
+class EngineSerialScope {
+ public:
+  EngineSerialScope();
+  ~EngineSerialScope();
+  EngineSerialScope(const EngineSerialScope&) = delete;
+  EngineSerialScope& operator=(const EngineSerialScope&) = delete;
+
+ private:
+  bool outer_;
+};
 
 }  // namespace volmar

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace volmar {
 
@@ -27,6 +28,19 @@ class FixedSeedSource final : public SeedSource {
 
  private:
   std::uint32_t next_;
+};
+
+// Hands out a list of seeds taken earlier from another source, in order.
+// Lets work moved to another thread take exactly the seeds it would have
+// taken in turn; asking for more than the list holds is a logic error.
+class SeedList final : public SeedSource {
+ public:
+  explicit SeedList(std::vector<std::uint32_t> seeds) : seeds_(std::move(seeds)) {}
+  std::uint32_t nextSeed() override;
+
+ private:
+  std::vector<std::uint32_t> seeds_;
+  std::size_t next_ = 0;
 };
 
 // The generator's state after `draws` draws from `state`, without drawing:

@@ -1,6 +1,9 @@
 #include "core/Refine.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
 #include <thread>
 
 #include "core/EngineKernels.h"
@@ -110,6 +113,376 @@ int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std
     std::copy(x, x + nv, ws.Prototypes.row(k));
   }
   return static_cast<int>(empty.size());
+}
+
+namespace {
+
+// Per class sums of vectors over the cases, made by block and added in
+// block order: add(c, k, row) adds case c's share to row (NumVars doubles)
+// of class k (0-based).
+template <typename Add>
+std::vector<double> classSums(const Workspace& ws, const std::vector<std::int8_t>& labels, int threads, Add add) {
+  const int n = ws.NumPrototypes;
+  const int nv = ws.NumVars;
+  const int blocks = blockCount(ws);
+  const std::size_t stride = static_cast<std::size_t>(n) * static_cast<std::size_t>(nv);
+  std::vector<double> perBlock(static_cast<std::size_t>(blocks) * stride, 0.0);
+  forEachBlock(blocks, threads, [&](int b) {
+    double* s = perBlock.data() + static_cast<std::size_t>(b) * stride;
+    const int last = std::min(ws.NumCases, (b + 1) * BlockCases);
+    for (int c = b * BlockCases + 1; c <= last; ++c) {
+      const int k = labels[static_cast<std::size_t>(c - 1)] - 1;
+      add(c, k, s + static_cast<std::size_t>(k) * static_cast<std::size_t>(nv));
+    }
+  });
+  std::vector<double> total(stride, 0.0);
+  for (int b = 0; b < blocks; ++b) {
+    const double* s = perBlock.data() + static_cast<std::size_t>(b) * stride;
+    for (std::size_t i = 0; i < stride; ++i) total[i] += s[i];
+  }
+  return total;
+}
+
+constexpr int PowerSteps = 8;
+// Lloyd iterations that settle the classes after the prototypes of a swap
+// round moved, before the round is judged.
+constexpr int SwapIterations = 3;
+// The fall of the sum in one iteration, as a fraction of the sum, below
+// which the first descent hands over to the swap rounds.
+constexpr double SlowFall = 1e-5;
+
+}  // namespace
+
+std::vector<double> RemovalCosts(const Workspace& ws, const std::vector<std::int8_t>& labels,
+                                 const std::vector<double>& dist, int threads) {
+  const int n = ws.NumPrototypes;
+  const int nv = ws.NumVars;
+  const std::size_t vars = static_cast<std::size_t>(nv);
+  if (n < 2) return std::vector<double>(static_cast<std::size_t>(std::max(n, 0)), std::numeric_limits<double>::infinity());
+  const int blocks = blockCount(ws);
+  // The rise while the prototypes stay: every case to its second nearest.
+  std::vector<double> perBlock(static_cast<std::size_t>(blocks) * MaxPrototypes, 0.0);
+  std::vector<std::int8_t> second(static_cast<std::size_t>(ws.NumCases), 0);
+  detail::PrototypeColumns cols;
+  cols.load(ws, n);
+  forEachBlock(blocks, threads, [&](int b) {
+    alignas(64) double d[detail::ColumnWidth];
+    double* cost = perBlock.data() + static_cast<std::size_t>(b) * MaxPrototypes;
+    const int last = std::min(ws.NumCases, (b + 1) * BlockCases);
+    for (int c = b * BlockCases + 1; c <= last; ++c) {
+      detail::CaseDistances(DistEuclidean, ws.DataMatrix.row(c), cols, d);
+      const int k = labels[static_cast<std::size_t>(c - 1)] - 1;
+      int j2 = -1;
+      for (int j = 0; j < n; ++j)
+        if (j != k && (j2 < 0 || d[j] < d[j2])) j2 = j;
+      second[static_cast<std::size_t>(c - 1)] = static_cast<std::int8_t>(j2 + 1);
+      cost[k] += d[j2] - dist[static_cast<std::size_t>(c - 1)];
+    }
+  });
+  std::vector<double> cost(static_cast<std::size_t>(n), 0.0);
+  for (int b = 0; b < blocks; ++b)
+    for (int k = 0; k < n; ++k) cost[static_cast<std::size_t>(k)] += perBlock[static_cast<std::size_t>(b) * MaxPrototypes + static_cast<std::size_t>(k)];
+  // Less what the receiving prototypes win by moving to the means of their
+  // enlarged classes: a class of size m whose cases lie at y = x - w around
+  // its prototype w has the sum of squares |y|^2 - |sum y|^2 / m about its
+  // mean. own[j] = sum of y over class j; moved[r][j] = over the cases of
+  // class r whose second nearest is j, counted in took[r][j].
+  const std::vector<double> own = classSums(ws, labels, threads, [&](int c, int k, double* row) {
+    const float* x = ws.DataMatrix.row(c);
+    const float* w = ws.Prototypes.row(k + 1);
+    for (int i = 0; i < nv; ++i) row[i] += static_cast<double>(x[i]) - static_cast<double>(w[i]);
+  });
+  std::vector<int> size(static_cast<std::size_t>(n), 0);
+  std::vector<int> took(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0);
+  for (int c = 1; c <= ws.NumCases; ++c) {
+    const int k = labels[static_cast<std::size_t>(c - 1)] - 1;
+    ++size[static_cast<std::size_t>(k)];
+    ++took[static_cast<std::size_t>(k) * static_cast<std::size_t>(n) + static_cast<std::size_t>(second[static_cast<std::size_t>(c - 1)] - 1)];
+  }
+  // Sums over (class, second nearest) pairs: these go by spans of whole
+  // blocks to keep the partial sums few.
+  constexpr int SpanBlocks = 8;
+  const int spans = (blocks + SpanBlocks - 1) / SpanBlocks;
+  const std::size_t stride = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) * vars;
+  std::vector<double> perSpan(static_cast<std::size_t>(spans) * stride, 0.0);
+  forEachBlock(spans, threads, [&](int sp) {
+    double* s = perSpan.data() + static_cast<std::size_t>(sp) * stride;
+    const int last = std::min(ws.NumCases, (sp + 1) * SpanBlocks * BlockCases);
+    for (int c = sp * SpanBlocks * BlockCases + 1; c <= last; ++c) {
+      const int k = labels[static_cast<std::size_t>(c - 1)] - 1;
+      const int j = second[static_cast<std::size_t>(c - 1)] - 1;
+      const float* x = ws.DataMatrix.row(c);
+      const float* w = ws.Prototypes.row(j + 1);
+      double* row = s + (static_cast<std::size_t>(k) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)) * vars;
+      for (int i = 0; i < nv; ++i) row[i] += static_cast<double>(x[i]) - static_cast<double>(w[i]);
+    }
+  });
+  for (int sp = 1; sp < spans; ++sp)
+    for (std::size_t i = 0; i < stride; ++i) perSpan[i] += perSpan[static_cast<std::size_t>(sp) * stride + i];
+  for (int r = 0; r < n; ++r)
+    for (int j = 0; j < n; ++j) {
+      const int m = took[static_cast<std::size_t>(r) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)];
+      if (m == 0) continue;
+      const double* moved = perSpan.data() + (static_cast<std::size_t>(r) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)) * vars;
+      const double* a = own.data() + static_cast<std::size_t>(j) * vars;
+      const int nj = size[static_cast<std::size_t>(j)];
+      double before = 0, after = 0;
+      for (int i = 0; i < nv; ++i) {
+        before += a[i] * a[i];
+        after += (a[i] + moved[i]) * (a[i] + moved[i]);
+      }
+      cost[static_cast<std::size_t>(r)] -= after / (nj + m) - (nj > 0 ? before / nj : 0.0);
+    }
+  return cost;
+}
+
+
+std::vector<ClassSplit> SplitClasses(const Workspace& ws, const std::vector<std::int8_t>& labels,
+                                     const std::vector<double>& dist, int threads) {
+  const int n = ws.NumPrototypes;
+  const int nv = ws.NumVars;
+  const std::size_t vars = static_cast<std::size_t>(nv);
+  std::vector<ClassSplit> out(static_cast<std::size_t>(n));
+  // Every case relative to its prototype: y = x - w.
+  auto relative = [&](int c, int k, double* y) {
+    const float* x = ws.DataMatrix.row(c);
+    const float* w = ws.Prototypes.row(k + 1);
+    for (int i = 0; i < nv; ++i) y[i] = static_cast<double>(x[i]) - static_cast<double>(w[i]);
+  };
+  // The start direction of every class: its worst fitted case (the lowest
+  // number on ties).
+  std::vector<double> axis(static_cast<std::size_t>(n) * vars, 0.0);
+  std::vector<int> worst(static_cast<std::size_t>(n), 0), size(static_cast<std::size_t>(n), 0);
+  for (int c = 1; c <= ws.NumCases; ++c) {
+    const int k = labels[static_cast<std::size_t>(c - 1)] - 1;
+    int& w = worst[static_cast<std::size_t>(k)];
+    if (w == 0 || dist[static_cast<std::size_t>(c - 1)] > dist[static_cast<std::size_t>(w - 1)]) w = c;
+    ++size[static_cast<std::size_t>(k)];
+  }
+  for (int k = 0; k < n; ++k)
+    if (worst[static_cast<std::size_t>(k)] > 0) relative(worst[static_cast<std::size_t>(k)], k, axis.data() + static_cast<std::size_t>(k) * vars);
+  auto normalise = [&](std::vector<double>& next) {
+    for (int k = 0; k < n; ++k) {
+      double* v = next.data() + static_cast<std::size_t>(k) * vars;
+      double norm = 0;
+      for (int i = 0; i < nv; ++i) norm += v[i] * v[i];
+      norm = std::sqrt(norm);
+      double* a = axis.data() + static_cast<std::size_t>(k) * vars;
+      if (norm > 0)
+        for (int i = 0; i < nv; ++i) a[i] = v[i] / norm;
+    }
+  };
+  // Power iterations: axis := sum over the class of y (y . axis).
+  for (int step = 0; step < PowerSteps; ++step) {
+    std::vector<double> next = classSums(ws, labels, threads, [&](int c, int k, double* row) {
+      double y[MaxVars];
+      relative(c, k, y);
+      const double* a = axis.data() + static_cast<std::size_t>(k) * vars;
+      double p = 0;
+      for (int i = 0; i < nv; ++i) p += y[i] * a[i];
+      for (int i = 0; i < nv; ++i) row[i] += y[i] * p;
+    });
+    normalise(next);
+  }
+  // The halves: y . axis > 0 (the upper one) or not; then the sums of y over
+  // each class and over its upper half, and the sizes of the upper halves.
+  std::vector<int> upperSize(static_cast<std::size_t>(n), 0);
+  // One byte a case: the blocks set theirs from different threads.
+  std::vector<std::uint8_t> upperCase(static_cast<std::size_t>(ws.NumCases), 0);
+  forEachBlock(blockCount(ws), threads, [&](int b) {
+    const int last = std::min(ws.NumCases, (b + 1) * BlockCases);
+    for (int c = b * BlockCases + 1; c <= last; ++c) {
+      const int k = labels[static_cast<std::size_t>(c - 1)] - 1;
+      double y[MaxVars];
+      relative(c, k, y);
+      const double* a = axis.data() + static_cast<std::size_t>(k) * vars;
+      double p = 0;
+      for (int i = 0; i < nv; ++i) p += y[i] * a[i];
+      if (p > 0) upperCase[static_cast<std::size_t>(c - 1)] = 1;
+    }
+  });
+  for (int c = 1; c <= ws.NumCases; ++c)
+    if (upperCase[static_cast<std::size_t>(c - 1)]) ++upperSize[static_cast<std::size_t>(labels[static_cast<std::size_t>(c - 1)] - 1)];
+  const std::vector<double> all = classSums(ws, labels, threads, [&](int c, int k, double* row) {
+    double y[MaxVars];
+    relative(c, k, y);
+    for (int i = 0; i < nv; ++i) row[i] += y[i];
+  });
+  const std::vector<double> upper = classSums(ws, labels, threads, [&](int c, int k, double* row) {
+    if (!upperCase[static_cast<std::size_t>(c - 1)]) return;
+    double y[MaxVars];
+    relative(c, k, y);
+    for (int i = 0; i < nv; ++i) row[i] += y[i];
+  });
+  for (int k = 0; k < n; ++k) {
+    ClassSplit& split = out[static_cast<std::size_t>(k)];
+    const int nu = upperSize[static_cast<std::size_t>(k)];
+    const int nl = size[static_cast<std::size_t>(k)] - nu;
+    if (nu == 0 || nl == 0) continue;
+    const double* su = upper.data() + static_cast<std::size_t>(k) * vars;
+    const double* sa = all.data() + static_cast<std::size_t>(k) * vars;
+    const float* w = ws.Prototypes.row(k + 1);
+    split.lower.resize(vars);
+    split.upper.resize(vars);
+    // The sum of squares about a mean is sum |y|^2 - |sum y|^2 / size, so
+    // the gain of the cut is what the two halves' terms add over the whole.
+    double gu = 0, gl = 0, ga = 0;
+    for (int i = 0; i < nv; ++i) {
+      const double sl = sa[i] - su[i];
+      gu += su[i] * su[i];
+      gl += sl * sl;
+      ga += sa[i] * sa[i];
+      split.upper[static_cast<std::size_t>(i)] = static_cast<float>(w[i] + su[i] / nu);
+      split.lower[static_cast<std::size_t>(i)] = static_cast<float>(w[i] + sl / nl);
+    }
+    split.gain = gu / nu + gl / nl - ga / (nu + nl);
+  }
+  return out;
+}
+
+namespace {
+
+// Lloyd iterations from the current prototypes and their classes (labels,
+// dist, sum), at most limit; a set that does not lower the sum is taken
+// back. Returns the iterations kept and whether the classes settled. With
+// slowFall > 0 it also ends after an iteration that lowered the sum by less
+// than that fraction of it.
+struct Descent {
+  int iterations = 0;
+  bool settled = false;
+  bool slowed = false;  // an iteration lowered the sum by less than slowFall of it
+};
+Descent descend(Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist, double& sum,
+                int limit, int threads, const std::function<void(int)>& kept, double slowFall = 0) {
+  const int n = ws.NumPrototypes;
+  std::vector<std::int8_t> nextLabels;
+  std::vector<double> nextDist;
+  std::vector<float> saved(static_cast<std::size_t>(n) * MaxVars);
+  Descent out;
+  while (out.iterations < limit) {
+    for (int k = 1; k <= n; ++k)
+      std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + ws.NumVars, saved.data() + (k - 1) * MaxVars);
+    const int refilled = MoveToMeans(ws, labels, dist, threads);
+    const double next = AssignCases(ws, nextLabels, nextDist, threads);
+    // Rounding of the means can leave a set no better than the last one (or
+    // one that only trades cases at equal distances): the last one stays,
+    // with its classes.
+    if (next > sum || (next == sum && refilled == 0 && nextLabels != labels)) {
+      for (int k = 1; k <= n; ++k)
+        std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + ws.NumVars, ws.Prototypes.row(k));
+      out.settled = true;
+      break;
+    }
+    ++out.iterations;
+    const bool same = nextLabels == labels;
+    labels.swap(nextLabels);
+    dist.swap(nextDist);
+    const bool slow = sum - next < slowFall * sum;
+    sum = next;
+    if (kept) kept(out.iterations);
+    if (same && refilled == 0) {
+      out.settled = true;
+      break;
+    }
+    if (slow) {
+      out.slowed = true;
+      break;
+    }
+  }
+  return out;
+}
+
+struct Pair {
+  int removed, split;  // 0-based prototypes
+};
+
+// The swap pairs of one round: the cheapest removal with the best split
+// while the split gains more than the removal costs, each prototype in one
+// pair at most (the lower number first on ties).
+std::vector<Pair> swapPairs(const std::vector<double>& cost, const std::vector<ClassSplit>& splits) {
+  const int n = static_cast<int>(cost.size());
+  std::vector<int> byCost(static_cast<std::size_t>(n)), byGain(static_cast<std::size_t>(n));
+  std::iota(byCost.begin(), byCost.end(), 0);
+  std::iota(byGain.begin(), byGain.end(), 0);
+  std::stable_sort(byCost.begin(), byCost.end(), [&](int a, int b) { return cost[static_cast<std::size_t>(a)] < cost[static_cast<std::size_t>(b)]; });
+  std::stable_sort(byGain.begin(), byGain.end(), [&](int a, int b) {
+    return splits[static_cast<std::size_t>(a)].gain > splits[static_cast<std::size_t>(b)].gain;
+  });
+  std::vector<bool> used(static_cast<std::size_t>(n), false);
+  std::vector<Pair> pairs;
+  std::size_t r = 0, s = 0;
+  while (true) {
+    while (r < byCost.size() && used[static_cast<std::size_t>(byCost[r])]) ++r;
+    if (r == byCost.size()) break;
+    const int removed = byCost[r];
+    used[static_cast<std::size_t>(removed)] = true;
+    while (s < byGain.size() && used[static_cast<std::size_t>(byGain[s])]) ++s;
+    if (s == byGain.size()) break;
+    const int split = byGain[s];
+    if (!(splits[static_cast<std::size_t>(split)].gain > cost[static_cast<std::size_t>(removed)])) break;
+    used[static_cast<std::size_t>(split)] = true;
+    pairs.push_back({removed, split});
+  }
+  return pairs;
+}
+
+}  // namespace
+
+RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
+                              const std::function<void(const RefineStep&)>& report) {
+  RefineResult out;
+  const int n = ws.NumPrototypes;
+  const int nv = ws.NumVars;
+  double sum = AssignCases(ws, out.labels, out.dist, threads);
+  report({RefineStep::Start, 0, 0, 0, out.dist});
+  auto listed = [&](int i) { report({RefineStep::Iteration, out.iterations + i, 0, 0, out.dist}); };
+  // The last iterations of a descent move the prototypes little; when a
+  // swap helps they would be wasted, so the swap rounds start as soon as the
+  // descent slows down, and the descent goes on after them.
+  const Descent first = descend(ws, out.labels, out.dist, sum, limit, threads, listed, n < 2 ? 0.0 : SlowFall);
+  out.iterations = first.iterations;
+  out.settled = first.settled;
+  if (!out.settled && !first.slowed) return out;
+
+  std::vector<float> saved(static_cast<std::size_t>(n) * MaxVars);
+  for (int round = 1; round <= n; ++round) {
+    const std::vector<ClassSplit> splits = SplitClasses(ws, out.labels, out.dist, threads);
+    const std::vector<Pair> all = swapPairs(RemovalCosts(ws, out.labels, out.dist, threads), splits);
+    if (all.empty()) break;
+    for (int k = 1; k <= n; ++k)
+      std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + nv, saved.data() + (k - 1) * MaxVars);
+    bool kept = false;
+    for (std::size_t take = all.size(); take >= 1 && !kept; take = take > 1 ? 1 : 0) {
+      for (std::size_t p = 0; p < take; ++p) {
+        const ClassSplit& s = splits[static_cast<std::size_t>(all[p].split)];
+        std::copy(s.lower.begin(), s.lower.end(), ws.Prototypes.row(all[p].removed + 1));
+        std::copy(s.upper.begin(), s.upper.end(), ws.Prototypes.row(all[p].split + 1));
+      }
+      std::vector<std::int8_t> labels;
+      std::vector<double> dist;
+      double next = AssignCases(ws, labels, dist, threads);
+      const Descent d = descend(ws, labels, dist, next, SwapIterations, threads, nullptr);
+      if (next < sum) {
+        kept = true;
+        sum = next;
+        out.labels.swap(labels);
+        out.dist.swap(dist);
+        ++out.swaps;
+        report({RefineStep::Swap, out.swaps, static_cast<int>(2 * take), d.iterations, out.dist});
+      } else {
+        for (int k = 1; k <= n; ++k)
+          std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + nv, ws.Prototypes.row(k));
+      }
+    }
+    if (!kept) break;
+  }
+  if (out.settled && out.swaps == 0) return out;
+  // The listed iterations go on until the classes settle, within the same
+  // limit.
+  const Descent last = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed);
+  out.iterations += last.iterations;
+  out.settled = last.settled;
+  return out;
 }
 
 }  // namespace volmar

@@ -19,10 +19,41 @@
 //                       dist, the lowest number on ties) that no other empty
 //                       prototype took. Returns the number of such moves.
 //
-// Both need NumPrototypes >= 1 and squared Euclidean distances below
-// DistanceLimit (Classify's conditions).
+//   RemovalCosts(ws, labels, dist, threads)
+//                       cost[k - 1] := how much the sum of distances would
+//                       rise if prototype k were taken away and each of its
+//                       cases went to its second nearest prototype, and
+//                       those prototypes then moved to the means of their
+//                       enlarged classes.
+//   SplitClasses(ws, labels, dist, threads)
+//                       for every class k: its cases are cut in two by the
+//                       hyperplane through prototype k across the principal
+//                       axis of the class (power iterations started from the
+//                       direction of its worst fitted case); gain := how much
+//                       the sum of distances falls when each half gets a
+//                       prototype at its own mean, and the two means.
+//   RefinePrototypes(ws, limit, threads, report)
+//                       Lloyd iterations (AssignCases, MoveToMeans) until no
+//                       case changes its class, at most `limit`; a set that
+//                       does not lower the sum is not kept. Then swap rounds,
+//                       at most NumPrototypes of them: the prototypes whose
+//                       removal costs least (RemovalCosts) move to split the
+//                       classes that gain most (SplitClasses), paired while
+//                       the gain exceeds the cost, and Lloyd iterations run
+//                       from there; the round is kept only when they settle
+//                       within `limit` at a lower sum. A round of several
+//                       pairs that does not help is tried once more with its
+//                       best pair alone; the rounds end when that does not
+//                       help either or no pair promises a gain. report() sees
+//                       the start, every kept iteration and every kept round.
+//
+// All need NumPrototypes >= 1 and squared Euclidean distances below
+// DistanceLimit (Classify's conditions). Every sum crossing cases is made by
+// fixed blocks of cases added in block order, so no result depends on the
+// number of threads.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/Workspace.h"
@@ -33,5 +64,34 @@ double AssignCases(const Workspace& ws, std::vector<std::int8_t>& labels, std::v
                    int threads);
 int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std::vector<double>& dist,
                 int threads);
+
+std::vector<double> RemovalCosts(const Workspace& ws, const std::vector<std::int8_t>& labels,
+                                 const std::vector<double>& dist, int threads);
+
+struct ClassSplit {
+  double gain = 0;           // 0 for a class of fewer than two cases
+  std::vector<float> lower;  // the means of the two halves, NumVars each
+  std::vector<float> upper;
+};
+std::vector<ClassSplit> SplitClasses(const Workspace& ws, const std::vector<std::int8_t>& labels,
+                                     const std::vector<double>& dist, int threads);
+
+struct RefineStep {
+  enum Kind { Start, Iteration, Swap } kind;
+  int number;                      // iteration or round, from 1 (0 at the start)
+  int moved;                       // prototypes moved in a swap round
+  int iterations;                  // Lloyd iterations of a swap round
+  const std::vector<double>& dist; // the distance of every case to its prototype
+};
+
+struct RefineResult {
+  std::vector<std::int8_t> labels;  // the class of every case
+  std::vector<double> dist;         // its distance to its prototype
+  int iterations = 0;               // Lloyd iterations before the swap rounds
+  bool settled = false;             // no case changes its class any more
+  int swaps = 0;                    // kept swap rounds
+};
+RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
+                              const std::function<void(const RefineStep&)>& report);
 
 }  // namespace volmar

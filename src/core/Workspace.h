@@ -17,11 +17,9 @@ inline constexpr const char* LineBreak = "\r\n";
 inline constexpr int DistTanimoto = 1;
 inline constexpr int DistEuclidean = 2;
 
-// The one shared workspace: data, prototypes, graph, labels, fit measures and
-// the counters that say how much of each array is valid. Created once at
-// start-up and never reallocated; indexes are 1-based. Entries beyond the
-// counters keep whatever an earlier run left there.
-struct Workspace {
+// Everything of the workspace but its generator: plain values, so that a
+// training run can give each of its worker threads a copy to work on.
+struct WorkspaceValues {
   // Counters and settings.
   int NumCases = 0;
   int NumVars = 0;
@@ -76,7 +74,15 @@ struct Workspace {
   Mat<std::int32_t, BubbleGridSize, BubbleGridSize> BubbleGridCells;
   Vec<std::int32_t, MaxPrototypes> BubbleCol;
   Vec<std::int32_t, MaxPrototypes> BubbleRow;
+};
 
+// The one shared workspace: data, prototypes, graph, labels, fit measures and
+// the counters that say how much of each array is valid. Created once at
+// start-up and never reallocated; indexes are 1-based. Entries beyond the
+// counters keep whatever an earlier run left there. It cannot be copied by
+// accident (the generator and its seed source are not copied); a worker's
+// copy takes the values only: `values(copy) = values(ws)`.
+struct Workspace : WorkspaceValues {
   // The shared pseudo-random generator.
   RandomGenerator Rng;
 
@@ -88,5 +94,8 @@ struct Workspace {
   // The workspace is large (about 15 MB); make it on the heap, once.
   static std::unique_ptr<Workspace> create() { return std::make_unique<Workspace>(); }
 };
+
+inline WorkspaceValues& values(Workspace& ws) { return ws; }
+inline const WorkspaceValues& values(const Workspace& ws) { return ws; }
 
 }  // namespace volmar

@@ -277,6 +277,7 @@ void TFMain::menuClick(MenuItem item) {
   running_ = true;
   runCommand(*ctx_, command);
   running_ = false;
+  if (closeAfterCommand_) close();
 }
 
 void TFMain::quit1Click() {
@@ -286,8 +287,18 @@ void TFMain::quit1Click() {
 }
 
 void TFMain::closeEvent(QCloseEvent* e) {
-  // A running command cannot be interrupted; the question comes after it.
-  if (!quitConfirmed_ && (running_ || shell_->askYesNo("Quit Volmar?") != Answer::Yes)) {
+  if (running_) {
+    // A training run stops at its next epoch or trial, any other command
+    // ends as it would; the window closes when the command has returned.
+    if (quitConfirmed_ || shell_->askYesNo("Quit Volmar?") == Answer::Yes) {
+      quitConfirmed_ = true;
+      closeAfterCommand_ = true;
+      ctx_->stopRequested.store(true);
+    }
+    e->ignore();
+    return;
+  }
+  if (!quitConfirmed_ && shell_->askYesNo("Quit Volmar?") != Answer::Yes) {
     e->ignore();
     return;
   }

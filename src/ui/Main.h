@@ -77,6 +77,7 @@ class TFMain : public QMainWindow {
   QObject* helpKeys_ = nullptr;
   bool running_ = false;
   bool quitConfirmed_ = false;
+  bool closeAfterCommand_ = false;  // the window was closed during a command
 };
 
 }  // namespace volmar

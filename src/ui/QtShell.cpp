@@ -196,4 +196,6 @@ void QtShell::printGraphView() { printWidgetPicture(*graph_, printer()); }
 
 void QtShell::hideGraphView() { graph_->hide(); }
 
+void QtShell::keepResponsive() { letPaintThrough(); }
+
 }  // namespace volmar

@@ -85,6 +85,7 @@ class QtShell : public Shell {
   void printChart() override;
   void printGraphView() override;
   void hideGraphView() override;
+  void keepResponsive() override;
   // The printer the print commands use; its dialogs' choices persist.
   QPrinter& printer();
 

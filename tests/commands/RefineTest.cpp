@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "commands/ClassifyingCommands.h"
 #include "commands/Refine.h"
 #include "core/Distances.h"
+#include "core/Refine.h"
 #include "support/ScriptedShell.h"
 
 using namespace volmar;
@@ -104,15 +106,73 @@ TEST_F(Refining, AnEmptySegmentTakesTheWorstFittedCase) {
   EXPECT_EQ(shell.lines.back(), "Stopped after 1 iterations, not converged.");
 }
 
+TEST_F(Refining, ASwapFreesAPrototypeFromASplitGroupForTwoGroupsSharingOne) {
+  groups({{0, 0}, {10, 0}, {0, 10}, {10, 10}}, 30);
+  // Two prototypes split the first group, one sits between the last two: a
+  // fixed point of the iterations, 4 * 30 * 25 above the optimum.
+  prototypes({{-0.25f, 0}, {0.25f, 0}, {10, 0}, {5, 10}});
+  runCommand(ctx, refineprototypes1Click);
+  ASSERT_TRUE(shell.messages.empty()) << shell.messages[0];
+  EXPECT_TRUE(std::find(shell.lines.begin(), shell.lines.end(),
+                        "   swap 1 (2 prototypes moved): " + sumOfDistancesText(ws->SumDist[4])) != shell.lines.end());
+  const auto sums = iterationSums();
+  for (std::size_t i = 1; i < sums.size(); ++i) EXPECT_LE(sums[i], sums[i - 1]) << i;
+  std::vector<int> groupOf;
+  for (int g = 0; g < 4; ++g) {
+    const int label = ws->ClassLabels(g * 30 + 1, 1);
+    for (int c = g * 30 + 1; c <= g * 30 + 30; ++c) EXPECT_EQ(ws->ClassLabels(c, 1), label);
+    groupOf.push_back(label);
+  }
+  std::sort(groupOf.begin(), groupOf.end());
+  EXPECT_EQ(groupOf, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(shell.lines.back().rfind("Converged after ", 0), 0u) << shell.lines.back();
+  EXPECT_EQ(ws->SumDist[4], SumOfMinDistances(*ws));
+}
+
+TEST_F(Refining, EstimatesTheRemovalOfAPrototypeAndTheSplitOfAClassAsRecountedByHand) {
+  // Class 1 holds two groups side by side, class 2 one group far away.
+  groups({{0, 0}, {3, 0}, {20, 20}}, 40);
+  auto mean = [&](int from, int to, int v) {
+    double s = 0;
+    for (int c = from; c <= to; ++c) s += ws->DataMatrix(c, v);
+    return s / (to - from + 1);
+  };
+  auto squares = [&](int from, int to) {
+    const double mx = mean(from, to, 1), my = mean(from, to, 2);
+    double s = 0;
+    for (int c = from; c <= to; ++c)
+      s += (ws->DataMatrix(c, 1) - mx) * (ws->DataMatrix(c, 1) - mx) + (ws->DataMatrix(c, 2) - my) * (ws->DataMatrix(c, 2) - my);
+    return s;
+  };
+  prototypes({{static_cast<float>(mean(1, 80, 1)), static_cast<float>(mean(1, 80, 2))},
+              {static_cast<float>(mean(81, 120, 1)), static_cast<float>(mean(81, 120, 2))}});
+  std::vector<std::int8_t> labels;
+  std::vector<double> dist;
+  const double sum = AssignCases(*ws, labels, dist, 2);
+  const std::vector<double> cost = RemovalCosts(*ws, labels, dist, 2);
+  // Without prototype 2 every case goes to prototype 1, which moves to the mean of all.
+  EXPECT_NEAR(cost[1], squares(1, 120) - sum, 1e-4 * sum);
+  const std::vector<ClassSplit> split = SplitClasses(*ws, labels, dist, 2);
+  // The cut across the long axis of class 1 parts its two groups.
+  EXPECT_NEAR(split[0].gain, squares(1, 80) - squares(1, 40) - squares(41, 80), 1e-4 * sum);
+  ASSERT_EQ(split[0].lower.size(), 2u);
+  EXPECT_NEAR(std::min(split[0].lower[0], split[0].upper[0]), mean(1, 40, 1), 1e-4);
+  EXPECT_NEAR(std::max(split[0].lower[0], split[0].upper[0]), mean(41, 80, 1), 1e-4);
+}
+
 TEST_F(Refining, GivesTheSameBitsOnOneAndTwoThreads) {
   groups({{0, 0}, {3, 1}, {1, 4}, {5, 5}}, 600);  // several blocks of cases
-  prototypes({{0, 1}, {1, 0}, {2, 2}, {4, 4}, {5, 0}});
+  // Two prototypes share the first group and one lies between the second
+  // and the third: a swap round runs too.
+  prototypes({{0, 0}, {0.2f, 0.2f}, {2, 2.5f}, {5, 5}, {5.2f, 5.2f}});
   Workspace& w = *ws;
   setRefineThreads(1);
   runCommand(ctx, refineprototypes1Click);
   const auto lines = shell.lines;
   std::vector<float> one(w.Prototypes.row(1), w.Prototypes.row(1) + 2);
-  prototypes({{0, 1}, {1, 0}, {2, 2}, {4, 4}, {5, 0}});
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("   swap 1 ", 0) == 0; }),
+            lines.end());
+  prototypes({{0, 0}, {0.2f, 0.2f}, {2, 2.5f}, {5, 5}, {5.2f, 5.2f}});
   shell.lines.clear();
   setRefineThreads(2);
   runCommand(ctx, refineprototypes1Click);

@@ -8,10 +8,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <set>
 #include <sstream>
 
 #include "ScriptedPrompter.h"
+#include "core/Parallel.h"
 #include "core/Workspace.h"
 #include "support/TempDir.h"
 #include "ui/Main.h"
@@ -180,4 +182,30 @@ TEST_F(TrainingInWindow, ReadingPrototypesEnablesRecall) {
   EXPECT_TRUE(win->isReachable(M::Recall));
   EXPECT_TRUE(win->isReachable(M::Refineprototypes1));
   EXPECT_EQ(win->Panel3->text(), "Done.");
+}
+
+// Closing the window during a run asks once, stops the run at its next
+// epoch or trial (on one thread or several) and then closes the window.
+TEST_F(TrainingInWindow, ClosingTheWindowDuringARunStopsItAndCloses) {
+  for (int threads : {1, 2}) {
+    SCOPED_TRACE("threads " + std::to_string(threads));
+    SetEngineThreads(threads);
+    win.reset();
+    ws = Workspace::create();
+    win = std::make_unique<TFMain>(*ws, ask);
+    win->show();
+    ask.messages.clear();
+    ask.questions.clear();
+    open("");
+    parameterize("2", "6", "1");
+    ask.answers.push_back(Answer::Yes);
+    QTimer::singleShot(0, win.get(), [this] { win->close(); });
+    train();
+    EXPECT_EQ(ask.questions, std::vector<std::string>{"Quit Volmar?"});
+    EXPECT_FALSE(has("Training completed."));
+    EXPECT_EQ(win->Panel3->status(), QString("Training stopped."));
+    EXPECT_FALSE(win->isVisible());
+    EXPECT_FALSE(win->commandRunning());
+  }
+  SetEngineThreads(0);
 }
