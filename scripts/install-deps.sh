@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, run and test Volmar.
+# Installs the Debian packages needed to build, run and test Volmar
+# (clang and its libFuzzer runtime for scripts/fuzz.sh; GCC stays the
+# default compiler).
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
 packages=(
   build-essential cmake
-  qt6-base-dev qt6-charts-dev libqt6charts6-dev
+  qt6-base-dev qt6-charts-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation
   xvfb xauth
   poppler-utils
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -96,6 +96,10 @@ bool savechart1Click(Shell& shell, FileDialog& dialog, const std::function<std::
     const auto path = chooseSaveFile(shell, dialog, "bmp", "*.bmp", 1);
     if (!path) return false;
     writeFileReplacing(*path, bitmap());
+  } catch (const FileWriteError& e) {
+    // The file and the system's reason, so that the user can mend it.
+    shell.message(std::string("Could not write to file.") + LineBreak + e.what());
+    return false;
   } catch (const std::exception&) {
     shell.message("Could not write to file.");
     return false;
@@ -110,6 +114,10 @@ void printchart1Click(Shell& shell, const std::function<bool()>& printDialog,
   bool printed = false;
   try {
     printed = print();
+  } catch (const FileWriteError& e) {
+    // A PDF file that could not be written: name it and say why.
+    shell.message(std::string("Printing failed.") + LineBreak + e.what());
+    return;
   } catch (const std::exception&) {
     printed = false;
   }

@@ -32,8 +32,8 @@ void adjgraphforselectedblockssamples1Click(Context& ctx);
 // TForm10's "&Save chart": the window's own save dialog (bitmap filter),
 // the overwrite question, then the bitmap that `bitmap` renders, written
 // through the one save procedure. Any failure shows "Could not write to
-// file." and leaves an existing file as it was. True when the file was
-// written.
+// file." (a failed write adds a line with the file and the system's reason)
+// and leaves an existing file as it was. True when the file was written.
 bool savechart1Click(Shell& shell, FileDialog& dialog, const std::function<std::string()>& bitmap);
 
 // TForm10's "&Print chart": printDialog shows the print dialog (true when

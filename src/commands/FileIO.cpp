@@ -17,7 +17,7 @@ namespace volmar {
 
 namespace {
 [[noreturn]] void fail(const std::string& what, const std::string& path, int err) {
-  throw CommandError(what + " \"" + path + "\": " + std::strerror(err));
+  throw FileWriteError(what + " \"" + path + "\": " + std::strerror(err));
 }
 
 // A path as a message shows it: paths longer than any real one (a runaway
@@ -132,7 +132,7 @@ void writeFileReplacing(const std::string& path, const std::string& contents) {
     // The new contents go to a file beside the target first; when the folder
     // takes no new files, that is the problem to name.
     if (err == EACCES || err == EROFS || err == EPERM)
-      throw CommandError("Cannot write file \"" + path + "\": the folder \"" + folderOf(target) +
+      throw FileWriteError("Cannot write file \"" + path + "\": the folder \"" + folderOf(target) +
                          "\" does not allow new files to be made (" + std::strerror(err) + ")");
     fail("Cannot write file", path, err);
   }

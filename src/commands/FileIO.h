@@ -25,6 +25,13 @@ class FileReadError : public CommandError {
   std::string reason_;
 };
 
+// A file that could not be written: what() names the file and gives the
+// system's reason ("Cannot write file \"...\": No space left on device").
+class FileWriteError : public CommandError {
+ public:
+  using CommandError::CommandError;
+};
+
 // Reads a whole regular file of at most `limit` bytes. Folders, devices,
 // pipes and sockets are refused without reading from them, and so is a
 // file longer than the limit. Throws FileReadError with the reason when the
@@ -33,7 +40,7 @@ std::string readTextFile(const std::string& path, std::size_t limit = MaxInputFi
 
 // Writes a file so that it is either completely written or not touched:
 // the text goes to a temporary file beside the target, which then replaces
-// the target in one rename. Throws CommandError with the reason on failure;
+// the target in one rename. Throws FileWriteError with the reason on failure;
 // an existing file of that name then stays as it was.
 void writeFileReplacing(const std::string& path, const std::string& contents);
 
@@ -41,7 +48,7 @@ bool fileExists(const std::string& path);
 
 // Checks, before a long computation, that a file of this name can be
 // written: a file is created beside it and removed again; the target itself
-// is not touched. Throws CommandError with the reason, as
+// is not touched. Throws FileWriteError with the reason, as
 // writeFileReplacing would.
 void checkFileWritable(const std::string& path);
 

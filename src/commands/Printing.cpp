@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "commands/FileIO.h"
+
 namespace volmar {
 
 int listLinesPerPage(const PrintCanvas& canvas) {
@@ -47,6 +49,10 @@ void printChart1Click(Context& ctx) {
   if (!sh.executePrintDialog()) return;
   try {
     sh.printChart();
+  } catch (const FileWriteError& e) {
+    // A PDF file that could not be written: name it and say why.
+    sh.message(std::string("Printing failed.") + LineBreak + e.what());
+    return;
   } catch (const std::exception&) {
     sh.message("Printing failed.");
     return;

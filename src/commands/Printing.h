@@ -36,7 +36,9 @@ void printListLines(const std::vector<std::string>& lines, PrintCanvas& canvas);
 void printerSetup1Click(Context& ctx);
 // File > "Print &Listbox": every line of the output list.
 void print1Click(Context& ctx);
-// File > "Print &Chart": the main chart on one page.
+// File > "Print &Chart": the main chart on one page. Any failure shows
+// "Printing failed."; a PDF file that could not be written adds a line with
+// the file and the system's reason.
 void printChart1Click(Context& ctx);
 // File > "Print &Adjacency graph": the graph view's picture.
 void printAdjacencygraph1Click(Context& ctx);

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "commands/BubbleMap.h"
+#include "ui/Printing.h"
 #include "ui/StringGrid.h"
 
 namespace volmar {
@@ -158,10 +159,10 @@ void TForm10::printchart1Click() {
   volmar::printchart1Click(
       shell_, [&] { return printDialog(printer); },
       [&] {
-        QPainter painter;
-        if (!painter.begin(&printer)) return false;
-        Chart1->render(&painter);
-        return painter.end();
+        // Through printOn, so that a PDF file is rendered in memory first and
+        // replaces a file of that name only when it was written whole.
+        printOn(printer, [&](QPainter& painter, QPagedPaintDevice&) { Chart1->render(&painter); });
+        return true;
       });
 }
 

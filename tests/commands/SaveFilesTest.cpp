@@ -7,12 +7,16 @@
 #include <filesystem>
 #include <optional>
 
+#include "commands/BubbleMap.h"
+#include "commands/Compare.h"
 #include "commands/FileIO.h"
 #include "commands/SaveFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScriptedShell.h"
 #include "support/TempDir.h"
 
 using namespace volmar;
+using volmar::test::FileSizeLimit;
 using volmar::test::readFile;
 using volmar::test::ScriptedShell;
 using volmar::test::TempDir;
@@ -53,27 +57,6 @@ class ResultFiles : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-};
-
-// Caps the size of any file this process writes, so that a write fails
-// part-way the way it does on a full disk (also for root).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lim = old_;
-    lim.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &lim);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int);
 };
 
 }  // namespace
@@ -258,35 +241,57 @@ TEST_F(ResultFiles, CancelInTheReplaceQuestionWritesNothing) {
 
 // Every writer, with a workspace that gives it far more than the size limit
 // lets through. A new writer gets a row here.
+namespace {
+
 struct FailingSave {
   void (*command)(Context&);
   const char* ext;
-  const char* status;
+  std::vector<std::string> statuses;
   void (*fill)(Workspace&);
+  std::vector<std::string> messagesBefore = {};  // shown before the failure
+  const char* firstLine = "";                     // the failure's own first line
 };
+
+// The bubble window's "&Save chart", with a bitmap of 16 KB.
+void saveBubbleChart(Context& c) {
+  FileDialog dialog;
+  savechart1Click(c.shell, dialog, [] { return "BM" + std::string(16384, 'x'); });
+}
+
+}  // namespace
 
 TEST_F(ResultFiles, AWriteThatFailsPartWayLeavesTheOldFileAsItWas) {
   const FailingSave writers[] = {
-      {prototypes2Click, "wgt", "Save data...",
+      {prototypes2Click, "wgt", {"Save data..."},
        [](Workspace& w) {
          w.NumPrototypes = 30;
          w.NumVars = 100;
        }},
-      {classlabels1Click, "lst", "Save data...",
+      {classlabels1Click, "lst", {"Save data..."},
        [](Workspace& w) {
          w.NumCases = 3000;
          w.NumReplications = 5;
        }},
-      {infooverreplications1Click, "inf", "Save info measure...",
+      {infooverreplications1Click, "inf", {"Save info measure..."},
        [](Workspace& w) {
          w.NumReplications = 50;
          for (int r = 1; r <= 50; ++r) w.RepSumDist[r] = 1234.5 * r;
        }},
-      {blocksSamplesxPrototypestable2Click, "bsp", "Save data...",
+      {blocksSamplesxPrototypestable2Click, "bsp", {"Save data..."},
        [](Workspace& w) {
          w.BlockSize = 20;
          w.NumPrototypes = 30;
        }},
+      // 26 lines of relative frequencies; the folder check before the count
+      // passes, the write itself fails.
+      {compareoverreplications1Click, "err", {"Compare..."},
+       [](Workspace& w) {
+         w.NumCases = 4;
+         w.NumReplications = 50;
+       },
+       {"You will be asked for a filename for\r\nwriting the relative frequencies of the\r\n"
+        "absolute frequencies of misplaced pairs."}},
+      {saveBubbleChart, "bmp", {}, [](Workspace&) {}, {}, "Could not write to file.\r\n"},
   };
   for (const FailingSave& w : writers) {
     SCOPED_TRACE(w.ext);
@@ -302,9 +307,12 @@ TEST_F(ResultFiles, AWriteThatFailsPartWayLeavesTheOldFileAsItWas) {
       runCommand(c, w.command);
     }
     EXPECT_EQ(readFile(path), "old contents\r\n");
-    ASSERT_EQ(sh.messages.size(), 1u);
-    EXPECT_EQ(sh.messages[0].rfind("Cannot write file \"" + path + "\": ", 0), 0u) << sh.messages[0];
-    EXPECT_EQ(sh.statuses, (std::vector<std::string>{w.status}));
+    ASSERT_EQ(sh.messages.size(), w.messagesBefore.size() + 1);
+    EXPECT_TRUE(std::equal(w.messagesBefore.begin(), w.messagesBefore.end(), sh.messages.begin()));
+    EXPECT_EQ(sh.messages.back().rfind(w.firstLine + ("Cannot write file \"" + path + "\": "), 0), 0u)
+        << sh.messages.back();
+    EXPECT_EQ(sh.statuses, w.statuses);
+    EXPECT_FALSE(sh.busy);
     std::filesystem::remove(path);
   }
   EXPECT_TRUE(filesInDir().empty());  // no temporary left behind

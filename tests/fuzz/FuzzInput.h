@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -30,7 +31,8 @@ class Input {
 
 // A property that does not hold: abort, so that the fuzzer keeps the input.
 [[noreturn]] inline void fail(const char* what) {
-  __builtin_printf("property violated: %s\n", what);
+  // stderr is not buffered: the text is out before abort() ends the run.
+  std::fprintf(stderr, "property violated: %s\n", what);
   std::abort();
 }
 

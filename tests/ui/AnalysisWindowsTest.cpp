@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QCheckBox>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -19,6 +20,8 @@
 #include "commands/BlockTables.h"
 #include "commands/PrototypesTable.h"
 #include "core/Workspace.h"
+#include "support/FileSizeLimit.h"
+#include "support/Pdf.h"
 #include "support/TempDir.h"
 #include "ui/Main.h"
 #include "ui/Param.h"
@@ -184,6 +187,52 @@ TEST_F(AnalysisWindows, TheBubbleChartIsDrawnSavedAsABitmapAndPrinted) {
   std::string head(4, '\0');
   in.read(head.data(), 4);
   EXPECT_EQ(head, "%PDF");
+  EXPECT_GT(volmar::test::pdfInkPixels(pdf, 1), 50);
+}
+
+// The bubble window's bitmap and PDF on a disk that fills up while they are
+// written (a file-size limit): the good files stay byte for byte, the
+// message names the file, no temporary file is left.
+TEST_F(AnalysisWindows, TheBubbleChartsFailedSaveAndPrintLeaveTheOldFilesAsTheyWere) {
+  win->action(M::BlockssamplesxPrototypescontingencytable1)->trigger();
+  ask.inputs = {"3", "2"};
+  win->action(M::Adjgraphforselectedblockssamples1)->trigger();
+  ASSERT_EQ(windows<TForm10>().size(), 1u);
+  TForm10* form = windows<TForm10>()[0];
+  QApplication::processEvents();
+  const std::string bmp = dir.write("chart.bmp", "BM the old picture");
+  const std::string pdf = dir.write("chart.pdf", "%PDF-1.4 the old file\n");
+  form->printDialog = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  };
+  const struct {
+    QAction* action;
+    std::string file, firstLine;
+  } rows[] = {
+      {form->savechart1(), bmp, "Could not write to file.\r\n"},
+      {form->printchart1(), pdf, "Printing failed.\r\n"},
+  };
+  const std::string oldBmp = volmar::test::readFile(bmp), oldPdf = volmar::test::readFile(pdf);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    ask.saveFiles.push_back(bmp);
+    ask.answers.push_back(Answer::Yes);
+    const std::size_t shown = ask.messages.size();
+    {
+      volmar::test::FileSizeLimit limit(1024);
+      r.action->trigger();
+    }
+    ASSERT_EQ(ask.messages.size(), shown + 1);
+    EXPECT_EQ(ask.messages.back().rfind(r.firstLine + "Cannot write file \"" + r.file + "\": ", 0), 0u)
+        << ask.messages.back();
+    ask.saveFiles.clear();
+    ask.answers.clear();
+  }
+  EXPECT_EQ(volmar::test::readFile(bmp), oldBmp);
+  EXPECT_EQ(volmar::test::readFile(pdf), oldPdf);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 TEST_F(AnalysisWindows, ThePrototypesTableIsModalAndTheMainWindowWaits) {

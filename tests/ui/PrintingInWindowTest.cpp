@@ -10,6 +10,7 @@
 
 #include "ScriptedPrompter.h"
 #include "core/Workspace.h"
+#include "support/FileSizeLimit.h"
 #include "support/Pdf.h"
 #include "support/TempDir.h"
 #include "ui/Main.h"
@@ -121,9 +122,43 @@ TEST_F(PrintingInWindow, CancelPrintsNothingAndAFailedPrintLeavesTheOldFileAsItW
   print(M::PrintChart1, "folder.pdf");
   print(M::Print1, "folder.pdf");
   ASSERT_EQ(ask.messages.size(), 2u);
-  EXPECT_EQ(ask.messages[0], "Printing failed.");
+  EXPECT_EQ(ask.messages[0].rfind("Printing failed.\r\nCannot write file \"" + dir.file("folder.pdf") + "\": ", 0), 0u)
+      << ask.messages[0];
   EXPECT_NE(ask.messages[1].find("folder.pdf"), std::string::npos) << ask.messages[1];
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// A disk that fills up while the PDF is written (a file-size limit): each
+// print command leaves the good PDF there byte for byte, names the file in
+// its message and leaves no temporary file.
+TEST_F(PrintingInWindow, APdfThatCannotBeWrittenWholeLeavesTheOldFileAsItWas) {
+  ws->NumPrototypes = 2;
+  ws->SammonX[2] = 1;
+  ws->Adjacency(1, 2) = 1;
+  win->shell().appendLine("one line");
+  const struct {
+    M item;
+    const char* firstLine;  // before the file's name and the reason
+  } rows[] = {
+      {M::Print1, ""},
+      {M::PrintChart1, "Printing failed.\r\n"},
+      {M::PrintAdjacencygraph1, ""},
+  };
+  const std::string old = dir.write("old.pdf", "%PDF-1.4 the old file\n");
+  for (const auto& r : rows) {
+    SCOPED_TRACE(static_cast<int>(r.item));
+    ask.messages.clear();
+    {
+      FileSizeLimit limit(256);
+      print(r.item, "old.pdf");
+    }
+    EXPECT_EQ(readFile(old), "%PDF-1.4 the old file\n");
+    ASSERT_EQ(ask.messages.size(), 1u);
+    EXPECT_EQ(ask.messages[0].rfind(r.firstLine + ("Cannot write file \"" + old + "\": "), 0), 0u)
+        << ask.messages[0];
+  }
+  EXPECT_FALSE(win->graphView()->isVisible());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(PrintingInWindow, PrinterSetupShowsThePageSetupDialog) {
