@@ -1,14 +1,15 @@
 #pragma once
 
 // The presentation kernel as it was before the register-held update, the
-// vector distances for every lane count and the cached neighbourhood
-// factors: kept here, unchanged, so that the benchmark can time the current
+// vector distances for every lane count, the cached neighbourhood factors,
+// the pairwise ranking and the two-pass edge ageing: kept here, unchanged, so that the benchmark can time the current
 // kernel against it in the same process. Only for bench_engine.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "core/Distances.h"
 #include "core/EngineKernels.h"
@@ -126,6 +127,67 @@ VOLMAR_VECTOR_CLONES inline void moveOne(Columns& p, const float* x, double fact
   }
 }
 
+VOLMAR_VECTOR_CLONES inline bool rankByNearest(const double* d, int n, std::int8_t* ranking, int* rankOf) {
+  // Padding entries (infinite f) never come before a real one, so the inner
+  // loop can run over the full fixed width and vectorise without a tail.
+  alignas(64) double dist[Width];
+  alignas(64) float f[Width];
+  alignas(64) double key[Width];
+  bool usable = true;
+  for (int j = 0; j < Width; ++j) {
+    dist[j] = j < n ? d[j] : 0.0;
+    usable &= j >= n || dist[j] < DistanceLimit;
+    f[j] = static_cast<float>(dist[j]);
+  }
+  if (!usable) return false;
+  // The key below compares d with float(d) widened again. Some vectorisers
+  // wrongly treat that round trip as the identity; reading f back through an
+  // opaque barrier keeps them from seeing it.
+  asm volatile("" : : "r"(f) : "memory");
+  // key = min(d, f) orders exactly as the searches take the entries: groups
+  // of smaller f first; within a group the rounded-up entries (key d < f) by
+  // their distance, then the others (key f); equal keys by number. Padding
+  // entries come after every real one.
+  for (int j = 0; j < Width; ++j) {
+    const double fj = f[j];
+    key[j] = j < n ? (dist[j] < fj ? dist[j] : fj) : std::numeric_limits<double>::infinity();
+  }
+  for (int j = 0; j < n; ++j) {
+    const double kj = key[j];
+    int before = 0;
+    for (int i = 0; i < Width; ++i) before += (key[i] < kj) | ((key[i] == kj) & (i < j));
+    rankOf[j] = before + 1;
+    ranking[before + 1] = static_cast<std::int8_t>(j + 1);
+  }
+  return true;
+}
+
+inline void updateConnections(Workspace& ws, const double& T) {
+  const int w = ws.Ranking[1];
+  const int s = ws.Ranking[2];
+  auto& adj = ws.Adjacency;
+  auto& age = ws.EdgeAge;
+  if (adj(w, s) == 1) {
+    age(w, s) = 0;
+    age(s, w) = 0;
+  } else {
+    adj(w, s) = 1;
+    adj(s, w) = 1;
+    age(w, s) = 0;
+    age(s, w) = 1;
+  }
+  // Branch-free, as the pattern of edges is irregular; the statements keep
+  // their order, which matters when i is the winner itself (a self-loop,
+  // whose one entry is then aged twice).
+  const std::int8_t maxAge = std::numeric_limits<std::int8_t>::max();
+  for (int i = 1; i <= ws.NumPrototypes; ++i) {
+    age(w, i) = static_cast<std::int8_t>(age(w, i) + (static_cast<int>(adj(w, i) > 0) & (age(w, i) < maxAge)));
+    age(i, w) = static_cast<std::int8_t>(age(i, w) + (static_cast<int>(adj(i, w) > 0) & (age(i, w) < maxAge)));
+    adj(w, i) = static_cast<std::int8_t>(adj(w, i) - (static_cast<int>(adj(w, i) > 0) & (age(w, i) > T)));
+    adj(i, w) = static_cast<std::int8_t>(adj(i, w) - (static_cast<int>(adj(i, w) > 0) & (age(i, w) > T)));
+  }
+}
+
 inline double scheduled(double start, long double logRatio, int t, int tmax) {
   const long double e = tmax > 0 ? logRatio * t / tmax : logRatio;
   return static_cast<double>(static_cast<long double>(start) * std::exp(e));
@@ -140,7 +202,7 @@ inline double neighborhood(int r, double lambda) {
 inline void finishStep(Workspace& ws, LearningState& st) {
   st.t += 1;
   if (ws.NeighborUpdate) {
-    if (ws.NumPrototypes >= 2) UpdateConnections(ws, st.T);
+    if (ws.NumPrototypes >= 2) updateConnections(ws, st.T);
     st.lambda = scheduled(ws.InitNeighborRange, st.logLambda, st.t, st.tmax);
     st.T = scheduled(ws.InitLifetime, st.logT, st.t, st.tmax);
   }
@@ -173,7 +235,7 @@ inline void PresentCases(Workspace& ws, LearningState& st, int count) {
       ranking[1] = static_cast<std::int8_t>(st.nearest);
       d[st.nearest - 1] = DistanceLimit;
       moveOne(cols, x, st.eps * neighborhood(1, st.lambda), st.nearest);
-    } else if (detail::RankByNearest(d, n, ranking, rankOf)) {
+    } else if (rankByNearest(d, n, ranking, rankOf)) {
       for (int r = 1; r <= n; ++r) h[r] = neighborhood(r, st.lambda);
       std::fill(factor, factor + Width, 0.0);
       for (int k = 0; k < n; ++k) factor[k] = st.eps * h[rankOf[k]];

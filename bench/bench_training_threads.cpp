@@ -46,7 +46,7 @@ void fillData(Workspace& ws) {
   ws.ParamsEntered = true;
 }
 
-void runWith(benchmark::State& state, int lower, int upper, int trials, int replications) {
+void runWith(benchmark::State& state, int lower, int upper, int trials, int replications, int threads) {
   auto ws = Workspace::create();
   fillData(*ws);
   ws->LowerLimit = lower;
@@ -55,7 +55,7 @@ void runWith(benchmark::State& state, int lower, int upper, int trials, int repl
   ws->NumReplications = replications;
   NullShell shell;
   Context ctx(*ws, shell);
-  SetEngineThreads(static_cast<int>(state.range(0)));
+  SetEngineThreads(threads);
   for (auto _ : state) {
     ws->Rng.setSeedSource(std::make_unique<FixedSeedSource>(1));
     run1Click(ctx);
@@ -64,12 +64,20 @@ void runWith(benchmark::State& state, int lower, int upper, int trials, int repl
   SetEngineThreads(0);
 }
 
-void BM_WholeRun_Range2To10(benchmark::State& state) { runWith(state, 2, 10, 20, 1); }
-void BM_WholeRun_Replicas8(benchmark::State& state) { runWith(state, 10, 10, 20, 8); }
+void BM_WholeRun_Range2To10(benchmark::State& state) { runWith(state, 2, 10, 20, 1, static_cast<int>(state.range(0))); }
+void BM_WholeRun_Replicas8(benchmark::State& state) { runWith(state, 10, 10, 20, 8, static_cast<int>(state.range(0))); }
+// One unit of the range alone on one thread: the sizes that bound the run on
+// many cores.
+void BM_OneUnitOfTheRange(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  runWith(state, n, n, 20, 1, 1);
+}
 
 }  // namespace
 
-BENCHMARK(BM_WholeRun_Range2To10)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_WholeRun_Replicas8)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_WholeRun_Range2To10)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_WholeRun_Replicas8)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+
+BENCHMARK(BM_OneUnitOfTheRange)->DenseRange(2, 10)->ArgName("N")->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

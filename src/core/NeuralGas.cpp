@@ -4,7 +4,10 @@
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "core/Distances.h"
 #include "core/EngineKernels.h"
@@ -16,6 +19,16 @@ namespace volmar {
 namespace {
 
 bool positiveFinite(double v) { return v > 0 && std::isfinite(v); }
+
+// For an edge age a (a whole number from -128 to 127), a > T holds exactly
+// when a > AgeLimit(T).
+int AgeLimit(double T) {
+  constexpr int maxEdgeAge = std::numeric_limits<std::int8_t>::max();
+  constexpr int minEdgeAge = std::numeric_limits<std::int8_t>::min();
+  if (!(T < maxEdgeAge)) return maxEdgeAge;  // also NaN: no age exceeds it
+  if (T < minEdgeAge) return minEdgeAge - 1;
+  return static_cast<int>(std::floor(T));
+}
 
 // ln(final / start), or 0 (a constant schedule) for an unusable start value.
 long double scheduleLog(long double final, double start) {
@@ -138,12 +151,23 @@ VOLMAR_VECTOR_CLONES bool RankByNearest(const double* d, int n, std::int8_t* ran
     const double fj = f[j];
     key[j] = j < n ? (dist[j] < fj ? dist[j] : fj) : std::numeric_limits<double>::infinity();
   }
-  for (int j = 0; j < n; ++j) {
+  // before[j]: how many entries come before entry j. Each pair i < j is
+  // compared once: i comes first exactly when key[i] <= key[j].
+  alignas(64) std::int64_t before[ColumnWidth] = {};
+  for (int j = 1; j < n; ++j) {
     const double kj = key[j];
-    int before = 0;
-    for (int i = 0; i < ColumnWidth; ++i) before += (key[i] < kj) | ((key[i] == kj) & (i < j));
-    rankOf[j] = before + 1;
-    ranking[before + 1] = static_cast<std::int8_t>(j + 1);
+    std::int64_t count = 0;
+    for (int i = 0; i < j; ++i) {
+      const std::int64_t first = key[i] <= kj;
+      count += first;
+      before[i] += 1 - first;
+    }
+    before[j] += count;
+  }
+  for (int j = 0; j < n; ++j) {
+    const int b = static_cast<int>(before[j]);
+    rankOf[j] = b + 1;
+    ranking[b + 1] = static_cast<std::int8_t>(j + 1);
   }
   return true;
 }
@@ -307,15 +331,39 @@ void UpdateConnections(Workspace& ws, const double& T) {
     age(w, s) = 0;
     age(s, w) = 1;
   }
-  // Branch-free, as the pattern of edges is irregular; the statements keep
-  // their order, which matters when i is the winner itself (a self-loop,
-  // whose one entry is then aged twice).
-  const std::int8_t maxAge = std::numeric_limits<std::int8_t>::max();
-  for (int i = 1; i <= ws.NumPrototypes; ++i) {
-    age(w, i) = static_cast<std::int8_t>(age(w, i) + (static_cast<int>(adj(w, i) > 0) & (age(w, i) < maxAge)));
-    age(i, w) = static_cast<std::int8_t>(age(i, w) + (static_cast<int>(adj(i, w) > 0) & (age(i, w) < maxAge)));
-    adj(w, i) = static_cast<std::int8_t>(adj(w, i) - (static_cast<int>(adj(w, i) > 0) & (age(w, i) > T)));
-    adj(i, w) = static_cast<std::int8_t>(adj(i, w) - (static_cast<int>(adj(i, w) > 0) & (age(i, w) > T)));
+  // Every entry of row w and of column w: its age grows by one (up to the
+  // type's maximum) when it holds an edge, then the edge goes when its age
+  // exceeds T. Row w and column w share only the cell (w, w), so the two
+  // passes run on their own (branch-free, as the pattern of edges is
+  // irregular) and the shared cell takes the four statements in their order,
+  // aged twice when it holds a self-loop. The pointers and the bound live in
+  // locals: a byte store may alias anything in memory, the workspace's own
+  // fields included, and would otherwise force them to be read again.
+  const int n = ws.NumPrototypes;
+  const int limit = AgeLimit(T);
+  constexpr int maxAge = std::numeric_limits<std::int8_t>::max();
+  constexpr std::size_t stride = static_cast<std::size_t>(std::remove_reference_t<decltype(adj)>::stride());
+  auto step = [limit](std::int8_t& a, std::int8_t& g) {
+    const int edge = static_cast<int>(a > 0);
+    g = static_cast<std::int8_t>(g + (edge & static_cast<int>(g < maxAge)));
+    a = static_cast<std::int8_t>(a - (edge & static_cast<int>(g > limit)));
+  };
+  std::int8_t* const adjRow = adj.row(w);
+  std::int8_t* const ageRow = age.row(w);
+  for (int i = 0; i < n; ++i)
+    if (i != w - 1) step(adjRow[i], ageRow[i]);
+  std::int8_t* const adjCol = adj.row(1) + (w - 1);
+  std::int8_t* const ageCol = age.row(1) + (w - 1);
+  for (int i = 0; i < n; ++i)
+    if (i != w - 1) step(adjCol[i * stride], ageCol[i * stride]);
+  if (w <= n) {
+    std::int8_t& a = adjRow[w - 1];
+    std::int8_t& g = ageRow[w - 1];
+    const int edge = static_cast<int>(a > 0);
+    g = static_cast<std::int8_t>(g + (edge & static_cast<int>(g < maxAge)));
+    g = static_cast<std::int8_t>(g + (edge & static_cast<int>(g < maxAge)));
+    a = static_cast<std::int8_t>(a - (edge & static_cast<int>(g > limit)));
+    a = static_cast<std::int8_t>(a - (static_cast<int>(a > 0) & static_cast<int>(g > limit)));
   }
 }
 

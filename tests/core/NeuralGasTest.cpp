@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "EngineFixtures.h"
@@ -342,6 +343,61 @@ TEST(UpdateConnections, AgesStopAtTheLargestEightBitValue) {
   UpdateConnections(*ws, 100.0);  // the lifetime has fallen: the old edge dies
   EXPECT_EQ(ws->Adjacency(1, 3), 0);
   EXPECT_EQ(ws->Adjacency(3, 1), 0);
+}
+
+// The four statements for i = 1..N in their plain order, one cell at a time.
+void UpdateConnectionsInOrder(Workspace& ws, double T) {
+  const int w = ws.Ranking[1], s = ws.Ranking[2];
+  auto& adj = ws.Adjacency;
+  auto& age = ws.EdgeAge;
+  if (adj(w, s) == 1) {
+    age(w, s) = age(s, w) = 0;
+  } else {
+    adj(w, s) = adj(s, w) = 1;
+    age(w, s) = 0;
+    age(s, w) = 1;
+  }
+  for (int i = 1; i <= ws.NumPrototypes; ++i) {
+    if (adj(w, i) > 0 && age(w, i) < 127) ++age(w, i);
+    if (adj(i, w) > 0 && age(i, w) < 127) ++age(i, w);
+    if (adj(w, i) > 0 && age(w, i) > T) --adj(w, i);
+    if (adj(i, w) > 0 && age(i, w) > T) --adj(i, w);
+  }
+}
+
+TEST(UpdateConnections, EqualsThePlainOrderForAnyGraphAgesAndLifetime) {
+  // Every byte value in the graph (edges above 1 and self-loops included),
+  // lifetimes at and between the whole ages, beyond the byte range and NaN.
+  const double lifetimes[] = {-1e300, -129.0, -128.5, -128.0, -0.5, 0.0, 0.5, 1.0, 1.9999999999999998,
+                              2.0, 62.5, 126.5, 127.0, 127.5, 1e300, INFINITY, -INFINITY, NAN};
+  std::uint32_t seed = 99;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  auto fast = MakeWorkspace();
+  auto plain = MakeWorkspace();
+  for (int n : {2, 3, 17, 30})
+    for (double T : lifetimes)
+      for (int round = 0; round < 20; ++round) {
+        fast->NumPrototypes = n;
+        for (int r = 1; r <= MaxPrototypes; ++r)
+          for (int c = 1; c <= MaxPrototypes; ++c) {
+            const std::uint32_t x = next();
+            fast->Adjacency(r, c) = static_cast<std::int8_t>(x % 3 == 0 ? (x >> 8) & 0xFF : (x >> 9) & 1);
+            fast->EdgeAge(r, c) = static_cast<std::int8_t>((x >> 16) & 0xFF);
+          }
+        fast->Ranking[1] = static_cast<int>(next() % n) + 1;
+        fast->Ranking[2] = fast->Ranking[1] % n + 1;
+        plain->NumPrototypes = n;
+        plain->Adjacency = fast->Adjacency;
+        plain->EdgeAge = fast->EdgeAge;
+        plain->Ranking = fast->Ranking;
+        UpdateConnections(*fast, T);
+        UpdateConnectionsInOrder(*plain, T);
+        for (int r = 1; r <= MaxPrototypes; ++r)
+          for (int c = 1; c <= MaxPrototypes; ++c) {
+            ASSERT_EQ(fast->Adjacency(r, c), plain->Adjacency(r, c)) << n << " " << T << " " << r << "," << c;
+            ASSERT_EQ(fast->EdgeAge(r, c), plain->EdgeAge(r, c)) << n << " " << T << " " << r << "," << c;
+          }
+      }
 }
 
 TEST(RankByNearest, EqualsSuccessiveWinnerSearches) {
