@@ -337,7 +337,9 @@ struct UnitResult {
 // before it have been played. Units are handed out from both ends of the
 // serial order: the first worker takes the last (largest) units, the others
 // the first ones, so that the output can start early and the longest units
-// do not come last. Waiting, the window stays painted; a stop request or an
+// do not come last. When there are nearly as many workers as units, more of
+// them start from the back (2W - U of W workers for U units), so that the
+// few units left over for the first ones to finish are the small ones. Waiting, the window stays painted; a stop request or an
 // error ends the workers before this returns.
 class ParallelUnits {
  public:
@@ -346,7 +348,8 @@ class ParallelUnits {
     back_ = static_cast<int>(units_.size());
     const int workers = std::min(threads, back_);
     try {
-      for (int w = 0; w < workers; ++w) workers_.emplace_back([this, w] { work(w == 0); });
+      const int fromBack = std::max(1, 2 * workers - back_);
+      for (int w = 0; w < workers; ++w) workers_.emplace_back([this, w, fromBack] { work(w < fromBack); });
     } catch (...) {
       end();
       throw;
