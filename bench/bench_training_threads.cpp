@@ -2,7 +2,8 @@
 // ratings), on one thread and on every core, in the same process:
 //   Range      2 to 10 prototypes, 20 random trials, 10 epochs, neighbour
 //              update on (9 units of unequal size: the largest bounds the run)
-//   Replicas   one count (10 prototypes) with 8 replications (8 equal units)
+//   Replicas   one count (10 prototypes) with 8 replications of 20 epochs
+//              (8 equal units), with and without neighbour update
 // The argument is the engine's thread count; 0 is one thread per core. Every
 // run of a benchmark gives the same bits whatever the count (the tests check
 // that), so the medians compare like with like.
@@ -46,9 +47,12 @@ void fillData(Workspace& ws) {
   ws.ParamsEntered = true;
 }
 
-void runWith(benchmark::State& state, int lower, int upper, int trials, int replications, int threads) {
+void runWith(benchmark::State& state, int lower, int upper, int trials, int replications, int threads,
+             int epochs = 10, bool neighbours = true) {
   auto ws = Workspace::create();
   fillData(*ws);
+  ws->NumEpochs = epochs;
+  ws->NeighborUpdate = neighbours;
   ws->LowerLimit = lower;
   ws->UpperLimit = upper;
   ws->NumTrials = trials;
@@ -65,7 +69,12 @@ void runWith(benchmark::State& state, int lower, int upper, int trials, int repl
 }
 
 void BM_WholeRun_Range2To10(benchmark::State& state) { runWith(state, 2, 10, 20, 1, static_cast<int>(state.range(0))); }
-void BM_WholeRun_Replicas8(benchmark::State& state) { runWith(state, 10, 10, 20, 8, static_cast<int>(state.range(0))); }
+void BM_WholeRun_Replicas8(benchmark::State& state) {
+  runWith(state, 10, 10, 20, 8, static_cast<int>(state.range(0)), 20, true);
+}
+void BM_WholeRun_Replicas8NoNeighbours(benchmark::State& state) {
+  runWith(state, 10, 10, 20, 8, static_cast<int>(state.range(0)), 20, false);
+}
 // One unit of the range alone on one thread: the sizes that bound the run on
 // many cores.
 void BM_OneUnitOfTheRange(benchmark::State& state) {
@@ -77,6 +86,7 @@ void BM_OneUnitOfTheRange(benchmark::State& state) {
 
 BENCHMARK(BM_WholeRun_Range2To10)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_WholeRun_Replicas8)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_WholeRun_Replicas8NoNeighbours)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
 
 BENCHMARK(BM_OneUnitOfTheRange)->DenseRange(2, 10)->ArgName("N")->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation
-  xvfb xauth
+  xvfb xauth openbox wmctrl x11-utils
   poppler-utils
   clang libclang-rt-dev
 )

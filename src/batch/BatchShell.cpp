@@ -54,6 +54,8 @@ void BatchShell::print(const std::string& line) {
   std::fputc('\n', out_);
 }
 
+void BatchShell::keepResponsive() { std::fflush(out_); }
+
 void BatchShell::note(const std::string& text) { errLines("volmar-batch", text); }
 
 bool BatchShell::outputOk() const { return std::ferror(out_) == 0; }

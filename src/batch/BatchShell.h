@@ -96,6 +96,8 @@ class BatchShell : public Shell {
   // would repeat after every epoch.
   void createGraphView() override {}
   void showGraphView() override {}
+  // While a run waits for its workers, what it printed so far goes out.
+  void keepResponsive() override;
   void enableMenu(MenuItem item, bool enabled) override;
   void setBusyCursor(bool) override {}
   void beep() override {}

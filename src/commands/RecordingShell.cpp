@@ -39,8 +39,15 @@ struct GraphPicture {
 
 }  // namespace
 
-void RecordingShell::playTo(Shell& shell, Workspace& shown) const {
-  for (const Call& call : calls_) call(shell, shown);
+std::vector<RecordingShell::Call> RecordingShell::take() {
+  std::vector<Call> taken;
+  const std::lock_guard<std::mutex> lock(mutex_);
+  taken.swap(calls_);
+  return taken;
+}
+
+void RecordingShell::playTo(Shell& shell, Workspace& shown) {
+  for (const Call& call : take()) call(shell, shown);
 }
 
 void RecordingShell::appendLine(const std::string& line) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace volmar {
 // and puts it there first, so that the view paints what it would have
 // painted then. A call that asks the person something cannot be kept and
 // throws std::logic_error; such commands do not run on workers.
+//
+// One thread may record while another takes what has been recorded so far
+// and plays it, so that the person sees the work as it happens.
 class RecordingShell final : public Shell {
  public:
   using Call = std::function<void(Shell&, Workspace&)>;
@@ -25,10 +29,14 @@ class RecordingShell final : public Shell {
 
   // Keeps a call of the caller's own making (for values that only the
   // shown workspace knows when the call is played).
-  void keep(Call call) { calls_.push_back(std::move(call)); }
-  // Plays the kept calls, first to last.
-  void playTo(Shell& shell, Workspace& shown) const;
-  std::size_t size() const { return calls_.size(); }
+  void keep(Call call) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(std::move(call));
+  }
+  // Takes the calls kept since the last take, first to last.
+  std::vector<Call> take();
+  // Plays the calls kept since the last take, first to last.
+  void playTo(Shell& shell, Workspace& shown);
 
   void appendLine(const std::string& line) override;
   void selectLastLine() override;
@@ -71,6 +79,7 @@ class RecordingShell final : public Shell {
 
  private:
   const Workspace& worker_;
+  std::mutex mutex_;
   std::vector<Call> calls_;
 };
 

@@ -96,6 +96,8 @@ class Shell {
   // and repainted after epochs; it paints itself from the workspace.
   virtual void createGraphView() = 0;
   virtual void showGraphView() = 0;
+  // Shows the view in front of the other windows (the person asked for it).
+  virtual void bringGraphViewToFront() { showGraphView(); }
 
   // Menu, cursor, sound, help.
   virtual void enableMenu(MenuItem item, bool enabled) = 0;

@@ -257,11 +257,9 @@ class UnitRun {
   RecordingShell* recording_;
 };
 
-// What a unit done on a worker leaves for the shown workspace: the kept
-// shell calls, and every value a serial unit would have left there.
+// What a unit done on a worker leaves for the shown workspace: every value
+// a serial unit would have left there.
 struct UnitResult {
-  std::unique_ptr<RecordingShell> calls;
-  std::exception_ptr error;
   std::vector<float> prototypes, bestStart;     // n rows of NumVars
   std::vector<std::int8_t> adjacency, edgeAge;  // n x n
   std::vector<double> sammonX, sammonY, dist;   // 1..n
@@ -332,21 +330,30 @@ struct UnitResult {
   }
 };
 
+TrainingUnitHook& unitHook() {
+  static TrainingUnitHook hook;
+  return hook;
+}
+
 // Runs the units on worker threads, each on its own copy of the workspace,
-// and plays their results to the shell in serial order, each as soon as all
-// before it have been played. Units are handed out from both ends of the
-// serial order: the first worker takes the last (largest) units, the others
-// the first ones, so that the output can start early and the longest units
-// do not come last. When there are nearly as many workers as units, more of
-// them start from the back (2W - U of W workers for U units), so that the
-// few units left over for the first ones to finish are the small ones. Waiting, the window stays painted; a stop request or an
-// error ends the workers before this returns.
+// and plays them to the shell in serial order while they run: the unit that
+// comes next is shown call by call as its worker makes the calls, and units
+// finished ahead of it follow at once. Units are handed out from both ends
+// of the serial order: the first worker takes the last (largest) units, the
+// others the first ones, so that the output can start early and the longest
+// units do not come last. When there are nearly as many workers as units,
+// more of them start from the back (2W - U of W workers for U units), so
+// that the few units left over for the first ones to finish are the small
+// ones. Waiting, the window stays painted. A stop request or the failure of
+// any worker ends every worker before this returns; a failure is reported
+// as the run's error, never as a stop.
 class ParallelUnits {
  public:
   ParallelUnits(Context& ctx, std::vector<Unit> units, int threads, int tmax)
-      : ctx_(ctx), units_(std::move(units)), results_(units_.size()), tmax_(tmax) {
+      : ctx_(ctx), units_(std::move(units)), slots_(units_.size()), tmax_(tmax) {
     back_ = static_cast<int>(units_.size());
     const int workers = std::min(threads, back_);
+    workersLeft_ = workers;
     try {
       const int fromBack = std::max(1, 2 * workers - back_);
       for (int w = 0; w < workers; ++w) workers_.emplace_back([this, w, fromBack] { work(w < fromBack); });
@@ -361,28 +368,60 @@ class ParallelUnits {
   ~ParallelUnits() { end(); }
 
   void playAll() {
-    for (std::size_t u = 0; u < units_.size(); ++u) {
-      if (ctx_.stopRequested.load()) throw CommandStopped();
-      std::unique_lock<std::mutex> lock(mutex_);
-      while (!done(u)) {
-        if (ctx_.stopRequested.load()) throw CommandStopped();
-        done_.wait_for(lock, std::chrono::milliseconds(20));
-        if (done(u)) break;
-        lock.unlock();
-        ctx_.shell.keepResponsive();
-        lock.lock();
-      }
-      UnitResult result = std::move(*results_[u]);
-      results_[u].reset();
-      lock.unlock();
-      result.calls->playTo(ctx_.shell, ctx_.ws);
-      if (result.error) std::rethrow_exception(result.error);
-      result.putInto(ctx_.ws, units_[u]);
-    }
+    for (std::size_t u = 0; u < units_.size(); ++u) play(u);
   }
 
  private:
-  bool done(std::size_t u) const { return results_[u].has_value(); }
+  // What the player and the worker of one unit share.
+  struct Slot {
+    std::unique_ptr<RecordingShell> calls;  // set when a worker takes the unit
+    bool finished = false;
+    std::exception_ptr error;
+    UnitResult result;
+  };
+
+  void play(std::size_t u) {
+    Slot& slot = slots_[u];
+    for (;;) {
+      if (ctx_.stopRequested.load()) throw CommandStopped();
+      std::unique_lock<std::mutex> lock(mutex_);
+      const bool finished = slot.finished;
+      // Taken after `finished` was read: a finished unit has kept all.
+      std::vector<RecordingShell::Call> calls;
+      if (slot.calls) calls = slot.calls->take();
+      if (!finished && calls.empty()) {
+        // A unit that no worker took is never coming once the workers stop.
+        if (!slot.calls && (failure_ || workersLeft_ == 0)) {
+          if (failure_) std::rethrow_exception(failure_);
+          throw std::logic_error("a unit of the training run was left without a worker");
+        }
+        done_.wait_for(lock, std::chrono::milliseconds(20));
+        lock.unlock();
+        ctx_.shell.keepResponsive();
+        continue;
+      }
+      lock.unlock();
+      for (const RecordingShell::Call& call : calls) call(ctx_.shell, ctx_.ws);
+      if (!finished) continue;
+      if (slot.error) {
+        // A unit stopped because another failed reports that failure.
+        bool stopped = false;
+        try {
+          std::rethrow_exception(slot.error);
+        } catch (const CommandStopped&) {
+          stopped = true;
+        } catch (...) {
+        }
+        lock.lock();
+        if (stopped && failure_) std::rethrow_exception(failure_);
+        std::rethrow_exception(slot.error);
+      }
+      slot.result.putInto(ctx_.ws, units_[u]);
+      slot.result = UnitResult();
+      slot.calls.reset();
+      return;
+    }
+  }
 
   void end() {
     stop_.store(true);
@@ -391,62 +430,83 @@ class ParallelUnits {
     workers_.clear();
   }
 
-  // The next unit to run, or -1 when none is left.
-  int next(bool fromBack) {
+  // The next unit to run, or -1 when none is left; its slot gets the
+  // recording shell that its worker fills.
+  int next(bool fromBack, const Workspace& copy) {
+    auto calls = std::make_unique<RecordingShell>(copy);
     std::lock_guard<std::mutex> lock(mutex_);
     if (stop_.load() || front_ >= back_) return -1;
-    return fromBack ? --back_ : front_++;
+    const int u = fromBack ? --back_ : front_++;
+    slots_[static_cast<std::size_t>(u)].calls = std::move(calls);
+    return u;
+  }
+
+  void fail(std::exception_ptr error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!failure_) failure_ = error;
+    stop_.store(true);
   }
 
   void work(bool fromBack) {
     const EngineSerialScope serial;  // the other cores are busy with units
-    std::unique_ptr<Workspace> copy;
-    std::exception_ptr setUpError;
     try {
-      copy = Workspace::create();
+      if (const TrainingUnitHook& hook = unitHook()) hook(TrainingUnitPoint::WorkerSetUp, -1);
+      const std::unique_ptr<Workspace> copy = Workspace::create();
       values(*copy) = values(ctx_.ws);
-    } catch (...) {
-      setUpError = std::current_exception();
-    }
-    for (int u = next(fromBack); u >= 0; u = next(fromBack)) {
-      UnitResult result;
-      result.error = setUpError;
-      if (!result.error) runUnit(*copy, units_[static_cast<std::size_t>(u)], result);
-      if (!result.calls) result.calls = std::make_unique<RecordingShell>(ctx_.ws);
-      const bool failed = result.error != nullptr;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        results_[static_cast<std::size_t>(u)] = std::move(result);
-        if (failed) stop_.store(true);
+      for (int u = next(fromBack, *copy); u >= 0; u = next(fromBack, *copy)) {
+        Slot& slot = slots_[static_cast<std::size_t>(u)];
+        std::exception_ptr error;
+        try {
+          runUnit(*copy, u, *slot.calls, slot.result);
+        } catch (const CommandStopped&) {
+          error = std::current_exception();
+        } catch (...) {
+          error = std::current_exception();
+          fail(error);
+        }
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          slot.error = error;
+          slot.finished = true;
+        }
+        done_.notify_all();
       }
-      done_.notify_all();
+    } catch (...) {
+      // The copy or a recording shell could not be made: no unit of this
+      // worker's will come, and the run ends with the reason.
+      fail(std::current_exception());
     }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      --workersLeft_;
+    }
+    done_.notify_all();
   }
 
-  void runUnit(Workspace& w, const Unit& unit, UnitResult& result) {
-    try {
-      result.calls = std::make_unique<RecordingShell>(w);
-      w.Rng.setSeed(unit.start);
-      w.Rng.setSeedSource(std::make_unique<SeedList>(unit.seeds));
-      Context unitCtx(w, *result.calls);
-      UnitRun(unitCtx, tmax_, stop_, result.calls.get()).run(unit.n, unit.r);
-      if (w.Rng.state() != unit.end)
-        throw std::logic_error("a unit of the training run ended at another random state than planned");
-      result.take(w, unit);
-    } catch (...) {
-      result.error = std::current_exception();
-    }
+  void runUnit(Workspace& w, int index, RecordingShell& calls, UnitResult& result) {
+    const Unit& unit = units_[static_cast<std::size_t>(index)];
+    if (const TrainingUnitHook& hook = unitHook()) hook(TrainingUnitPoint::UnitStart, index);
+    w.Rng.setSeed(unit.start);
+    w.Rng.setSeedSource(std::make_unique<SeedList>(unit.seeds));
+    Context unitCtx(w, calls);
+    UnitRun(unitCtx, tmax_, stop_, &calls).run(unit.n, unit.r);
+    if (w.Rng.state() != unit.end)
+      throw std::logic_error("a unit of the training run ended at another random state than planned");
+    result.take(w, unit);
+    if (const TrainingUnitHook& hook = unitHook()) hook(TrainingUnitPoint::UnitEnd, index);
   }
 
   Context& ctx_;
   const std::vector<Unit> units_;
-  std::vector<std::optional<UnitResult>> results_;
+  std::vector<Slot> slots_;
   const int tmax_;
   std::mutex mutex_;
   std::condition_variable done_;
   std::atomic<bool> stop_{false};
+  std::exception_ptr failure_;  // the first failure of a worker
   int front_ = 0;
   int back_ = 0;
+  int workersLeft_ = 0;
   std::vector<std::thread> workers_;
 };
 
@@ -578,6 +638,8 @@ void run1Click(Context& ctx) {
   }
 }
 
-void adjacencygraph1Click(Context& ctx) { ctx.shell.showGraphView(); }
+void adjacencygraph1Click(Context& ctx) { ctx.shell.bringGraphViewToFront(); }
+
+void setTrainingUnitHook(TrainingUnitHook hook) { unitHook() = std::move(hook); }
 
 }  // namespace volmar

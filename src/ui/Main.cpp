@@ -119,6 +119,7 @@ TFMain::TFMain(Workspace& ws, Prompter& prompter, QWidget* parent)
   controls.actions = actions_;
   shell_ = std::make_unique<QtShell>(ws_, controls, prompter);
   ctx_ = std::make_unique<Context>(ws_, *shell_);
+  shell_->setCloseDuringCommand([this] { close(); });
 
   helpKeys_ = new HelpKeys(this, *shell_);
   QCoreApplication::instance()->installEventFilter(helpKeys_);
@@ -275,7 +276,9 @@ void TFMain::menuClick(MenuItem item) {
     return;
   }
   running_ = true;
+  shell_->beginCommand();
   runCommand(*ctx_, command);
+  shell_->endCommand();
   running_ = false;
   if (closeAfterCommand_) close();
 }
@@ -287,10 +290,15 @@ void TFMain::quit1Click() {
 }
 
 void TFMain::closeEvent(QCloseEvent* e) {
+  if (askingToQuit_) {
+    // The question is open already (a second click on the close box).
+    e->ignore();
+    return;
+  }
   if (running_) {
     // A training run stops at its next epoch or trial, any other command
     // ends as it would; the window closes when the command has returned.
-    if (quitConfirmed_ || shell_->askYesNo("Quit Volmar?") == Answer::Yes) {
+    if (quitConfirmed_ || askToQuit()) {
       quitConfirmed_ = true;
       closeAfterCommand_ = true;
       ctx_->stopRequested.store(true);
@@ -298,12 +306,19 @@ void TFMain::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
-  if (!quitConfirmed_ && shell_->askYesNo("Quit Volmar?") != Answer::Yes) {
+  if (!quitConfirmed_ && !askToQuit()) {
     e->ignore();
     return;
   }
   endProgram();
   e->accept();
+}
+
+bool TFMain::askToQuit() {
+  askingToQuit_ = true;
+  const bool yes = shell_->askYesNo("Quit Volmar?") == Answer::Yes;
+  askingToQuit_ = false;
+  return yes;
 }
 
 void TFMain::endProgram() {

@@ -67,6 +67,7 @@ class TFMain : public QMainWindow {
   void buildMenu();
   void placeComponents(int clientWidth, int clientHeight);
   void endProgram();
+  bool askToQuit();
 
   Workspace& ws_;
   QWidget* client_ = nullptr;
@@ -78,6 +79,7 @@ class TFMain : public QMainWindow {
   bool running_ = false;
   bool quitConfirmed_ = false;
   bool closeAfterCommand_ = false;  // the window was closed during a command
+  bool askingToQuit_ = false;
 };
 
 }  // namespace volmar

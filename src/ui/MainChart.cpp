@@ -54,7 +54,13 @@ MainChart::MainChart(QWidget* parent) : QChartView(new QChart, parent) {
 
   setRenderHint(QPainter::Antialiasing);
   fitLeftAxis();
-  connect(chart, &QChart::plotAreaChanged, this, [this] { placeBarLabels(); });
+  // The category names are drawn by placeCategoryNames, which never
+  // shortens them; the axis keeps its own (unseen) ones for its layout.
+  bottom_->setLabelsBrush(QBrush(Qt::transparent));
+  connect(chart, &QChart::plotAreaChanged, this, [this] {
+    placeBarLabels();
+    placeCategoryNames();
+  });
   connect(barSet_, &QBarSet::hovered, this, [this](bool inside, int index) {
     if (inside)
       QToolTip::showText(QCursor::pos(), barToolTip(index), this);
@@ -148,15 +154,68 @@ void MainChart::setLeftRange(double minimum, double maximum, double step) {
 // trailing blank, which does not show.
 void MainChart::rebuildCategories() {
   const std::size_t n = std::max(bars_.size(), line_.size());
-  QStringList cats;
+  QStringList cats, names;
   for (std::size_t i = 0; i < n; ++i) {
     QString text = i < bars_.size() ? bars_[i].label : line_[i].label;
+    names << text;
     while (cats.contains(text)) text += QLatin1Char(' ');
     cats << text;
   }
   if (cats != bottom_->categories()) {
     bottom_->clear();
     if (!cats.isEmpty()) bottom_->append(cats);
+  }
+  if (names != names_) {
+    names_ = names;
+    placeCategoryNames();
+  }
+}
+
+// The category names stand centred under their positions, whole, in a font
+// that shrinks with the room down to a readable size; where even that is
+// too wide for every position, only every 2nd, 5th, 10th ... name is shown,
+// starting with the first.
+void MainChart::placeCategoryNames() {
+  QChart* c = chart();
+  while (nameLabels_.size() > static_cast<std::size_t>(names_.size())) {
+    delete nameLabels_.back();
+    nameLabels_.pop_back();
+  }
+  while (nameLabels_.size() < static_cast<std::size_t>(names_.size())) {
+    auto* item = new QGraphicsSimpleTextItem(c);
+    item->setZValue(10);
+    nameLabels_.push_back(item);
+  }
+  if (names_.isEmpty()) return;
+  const QRectF plot = c->plotArea();
+  const double slot = plot.width() / static_cast<double>(names_.size());
+  QFont font = c->font();
+  double points = font.pointSizeF() > 0 ? font.pointSizeF() : 8.0;
+  auto widest = [&](const QFont& f) {
+    double w = 0;
+    for (const QString& t : names_) w = std::max(w, QFontMetricsF(f).horizontalAdvance(t));
+    return w;
+  };
+  while (points > 6.0 && widest(font) + 3 > slot) font.setPointSizeF(points -= 0.5);
+  const double need = widest(font) + 3;
+  int step = 1;
+  for (int s : {1, 2, 5, 10, 20, 50, 100, 1000}) {
+    step = s;
+    if (need <= slot * s) break;
+  }
+  // The axis lays out its own names in this font, so that the room under
+  // the plot (and the foot line's place below it) fits these.
+  if (font != bottom_->labelsFont()) bottom_->setLabelsFont(font);
+  const QFontMetricsF fm(font);
+  for (int i = 0; i < names_.size(); ++i) {
+    QGraphicsSimpleTextItem* item = nameLabels_[static_cast<std::size_t>(i)];
+    const bool shown = i % step == 0;
+    item->setFont(font);
+    item->setText(shown ? names_[i] : QString());
+    const double w = fm.horizontalAdvance(names_[i]);
+    const double cx = plot.left() + slot * (i + 0.5);
+    item->setPos(cx - w / 2, plot.bottom() + 5);
+    item->setVisible(shown && plot.width() > 0 && plot.height() > 0);
   }
 }
 
@@ -203,7 +262,7 @@ QStringList valueTexts(double v) {
 // Each bar's value stands over it in the longest text that fits: across,
 // when the whole number fits the bar's share of the plot's width, otherwise
 // upright in the room above the bar (or inside its top), otherwise across in
-// fewer digits. Crowded bars get a smaller font and upright category names.
+// fewer digits. Crowded bars get a smaller font.
 void MainChart::placeBarLabels() {
   QChart* c = chart();
   while (barLabels_.size() > bars_.size()) {
@@ -218,13 +277,6 @@ void MainChart::placeBarLabels() {
   if (bars_.empty()) return;
   const QRectF plot = c->plotArea();
   const double slot = plot.width() / static_cast<double>(bars_.size());
-  // Category names in a font that fits them into the bars' width.
-  QFont names = c->font();
-  double namePoints = names.pointSizeF() > 0 ? names.pointSizeF() : 8.0;
-  const QString widest = QString::number(bars_.size());
-  while (namePoints > 5.0 && QFontMetricsF(names).horizontalAdvance(widest) > slot - 2)
-    names.setPointSizeF(namePoints -= 0.5);
-  if (names != bottom_->labelsFont()) bottom_->setLabelsFont(names);
   QFont font = c->font();
   double points = std::min(font.pointSizeF() > 0 ? font.pointSizeF() : 8.0, 8.0);
   font.setPointSizeF(points);
@@ -288,6 +340,12 @@ QString MainChart::barLabelText(int position) const {
 }
 QRectF MainChart::barLabelRect(int position) const {
   return barLabels_.at(static_cast<std::size_t>(position))->sceneBoundingRect();
+}
+QString MainChart::categoryLabelText(int position) const {
+  return nameLabels_.at(static_cast<std::size_t>(position))->text();
+}
+QRectF MainChart::categoryLabelRect(int position) const {
+  return nameLabels_.at(static_cast<std::size_t>(position))->sceneBoundingRect();
 }
 QRectF MainChart::plotArea() const { return chart()->plotArea(); }
 QString MainChart::barToolTip(int position) const {

@@ -50,6 +50,10 @@ class MainChart : public QChartView {
   QString barLabelText(int position) const;
   QRectF barLabelRect(int position) const;
   QRectF plotArea() const;
+  // The category name shown under position `position` ("" where names are
+  // too crowded to show each) and where it stands in the chart's scene.
+  QString categoryLabelText(int position) const;
+  QRectF categoryLabelRect(int position) const;
   // The full value of a bar, as its tool tip shows it.
   QString barToolTip(int position) const;
 
@@ -65,6 +69,7 @@ class MainChart : public QChartView {
   void fitLeftAxis();
   void setLeftRange(double minimum, double maximum, double step);
   void placeBarLabels();
+  void placeCategoryNames();
 
   std::vector<Point> bars_, line_;
   QString title_, foot_;
@@ -76,6 +81,8 @@ class MainChart : public QChartView {
   QValueAxis* left_;
   QValueAxis* right_;
   std::vector<QGraphicsSimpleTextItem*> barLabels_;
+  QStringList names_;  // the category names, as given
+  std::vector<QGraphicsSimpleTextItem*> nameLabels_;
 };
 
 }  // namespace volmar

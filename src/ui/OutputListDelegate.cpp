@@ -1,8 +1,10 @@
 #include "ui/OutputListDelegate.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
 
 namespace volmar {
 
@@ -25,6 +27,21 @@ const QStaticText& OutputListDelegate::layoutOf(const QString& text, const QFont
     it = cache_.insert(text, st);
   }
   return it.value();
+}
+
+bool OutputListDelegate::noteLine(const QString& text, const QFont& font) {
+  // The text's width, the margins the style puts around it and one blank.
+  const QFontMetrics fm(font);
+  const int width = fm.horizontalAdvance(text) + fm.horizontalAdvance(QLatin1Char(' ')) + 8;
+  if (width <= widest_) return false;
+  widest_ = width;
+  return true;
+}
+
+QSize OutputListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  size.setWidth(std::max(size.width(), widest_));
+  return size;
 }
 
 void OutputListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "ui/MainChart.h"
+#include "ui/OutputListDelegate.h"
 #include "ui/Printing.h"
 #include "ui/Prompter.h"
 #include "ui/StatusLine.h"
@@ -40,6 +41,59 @@ QStringList qtNameFilters(const FileDialog& dialog) {
   return out;
 }
 
+// While a command runs: drops mouse and key input meant for the program's
+// windows (the menu, the chart, the graph view), lets through what goes to
+// a dialog the command or a close request opened and to the output list, and
+// turns the graph view's close request into the program's.
+class QtShell::InputGuard : public QObject {
+ public:
+  explicit InputGuard(QtShell& shell) : shell_(shell) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Close && shell_.graph_ && watched == shell_.graph_.get() &&
+        shell_.closeDuringCommand_) {
+      e->ignore();
+      // Asked after this event has been handled, not inside it.
+      QMetaObject::invokeMethod(this, [this] { if (shell_.closeDuringCommand_) shell_.closeDuringCommand_(); },
+                                Qt::QueuedConnection);
+      return true;
+    }
+    if (!isInput(e->type())) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w) return e->type() == QEvent::Shortcut;  // actions of the menu
+    if (QWidget* modal = QApplication::activeModalWidget())
+      return !(w == modal || modal->isAncestorOf(w));
+    if (QApplication::activePopupWidget()) return false;
+    return !(w == shell_.c_.list || (shell_.c_.list && shell_.c_.list->isAncestorOf(w)));
+  }
+
+ private:
+  static bool isInput(QEvent::Type t) {
+    switch (t) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+      case QEvent::TabletPress:
+      case QEvent::TabletRelease:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  QtShell& shell_;
+};
+
 QtShell::QtShell(Workspace& ws, Controls controls, Prompter& prompter)
     : ws_(ws), c_(controls), prompter_(prompter) {
   createGraphView();
@@ -47,13 +101,29 @@ QtShell::QtShell(Workspace& ws, Controls controls, Prompter& prompter)
 
 QtShell::~QtShell() = default;
 
+void QtShell::beginCommand() {
+  if (commandRunning_) return;
+  commandRunning_ = true;
+  guard_ = std::make_unique<InputGuard>(*this);
+  QCoreApplication::instance()->installEventFilter(guard_.get());
+}
+
+void QtShell::endCommand() {
+  commandRunning_ = false;
+  guard_.reset();  // removes the filter
+}
+
 void QtShell::letPaintThrough() {
   ++repaintPoints_;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // Without the guard the person's input has to wait for the command.
+  QCoreApplication::processEvents(guard_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
 void QtShell::appendLine(const std::string& line) {
-  c_.list->addItem(QString::fromStdString(line));
+  const QString text = QString::fromStdString(line);
+  c_.list->addItem(text);
+  if (auto* d = dynamic_cast<OutputListDelegate*>(c_.list->itemDelegate()); d && d->noteLine(text, c_.list->font()))
+    c_.list->doItemsLayout();  // lines of one height are laid out from the first
 }
 
 void QtShell::selectLastLine() {
@@ -64,7 +134,10 @@ void QtShell::selectLastLine() {
   letPaintThrough();
 }
 
-void QtShell::clearLines() { c_.list->clear(); }
+void QtShell::clearLines() {
+  c_.list->clear();
+  if (auto* d = dynamic_cast<OutputListDelegate*>(c_.list->itemDelegate())) d->clearLines();
+}
 
 void QtShell::repaintList() {
   c_.list->viewport()->update();
@@ -115,36 +188,72 @@ void QtShell::refreshChart() {
   c_.chart->viewport()->update();
   // Series changes are laid out by posted events, which post the repaint.
   letPaintThrough();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  QCoreApplication::processEvents(guard_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
-// A new view opens where the last one stood, or beside the main window: to
-// its right where the screen has room, else over its right part below the
-// menu, never off the screen.
+// A new view opens where the person last had one in this session. The
+// first opens beside the main window where the screen has room (right,
+// then left, then below), else over the output list below the menu bar:
+// never over the chart while it can be helped, never off the screen.
 void QtShell::createGraphView() {
-  if (graph_ && graph_->isVisible()) graphPlace_ = QRect(graph_->pos(), graph_->size());
+  if (graph_ && (graphShown_ || graph_->isVisible())) graphPlace_ = QRect(graph_->pos(), graph_->size());
   graph_.reset();
   graph_ = std::make_unique<TForm5>(ws_, c_.window);
+  graphShown_ = false;
   if (!graphPlace_.isNull()) {
     graph_->resize(graphPlace_.size());
     graph_->move(graphPlace_.topLeft());
     return;
   }
+  placeGraphView();
+}
+
+void QtShell::placeGraphView() {
   if (!c_.window) return;
   const QRect main = c_.window->frameGeometry();
   const QScreen* screen = c_.window->screen();
   const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
-  const QSize size = graph_->size();
-  QPoint at(main.right() + 8, main.top());
-  if (at.x() + size.width() > avail.right()) at = QPoint(main.right() - size.width(), main.top() + 80);
-  at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - size.width())));
-  at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - size.height())));
+  // The frame the window manager adds around the client area.
+  const QSize frame = c_.window->frameGeometry().size() - c_.window->geometry().size();
+  const QSize size = graph_->size() + frame;
+  const int gap = 8;
+  const QRect candidates[] = {
+      QRect(QPoint(main.right() + 1 + gap, main.top()), size),
+      QRect(QPoint(main.left() - gap - size.width(), main.top()), size),
+      QRect(QPoint(main.left(), main.bottom() + 1 + gap), size),
+  };
+  for (const QRect& r : candidates)
+    if (avail.contains(r)) {
+      graph_->move(r.topLeft());
+      return;
+    }
+  // Over the output list, below the menu bar and the list's caption, made
+  // narrower where the list is (the picture scales with the view), but not
+  // below a size that still shows a graph.
+  QPoint at = c_.list ? c_.list->mapToGlobal(QPoint(0, 0)) : main.topLeft();
+  at -= QPoint(frame.width() / 2, frame.height() - frame.width() / 2);
+  at.setX(std::max(at.x(), avail.left()));
+  if (c_.chart) {
+    const int room = c_.chart->mapToGlobal(QPoint(0, 0)).x() - gap / 2 - at.x();
+    const int width = std::min(size.width(), room) - frame.width();
+    if (width >= 240 && width < graph_->width()) graph_->resize(width, graph_->height());
+  }
+  const QSize outer = graph_->size() + frame;
+  at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width())));
+  at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height())));
   graph_->move(at);
 }
 
 void QtShell::showGraphView() {
+  graphShown_ = true;
   graph_->showAndRepaint();
   letPaintThrough();
+}
+
+void QtShell::bringGraphViewToFront() {
+  showGraphView();
+  graph_->raise();
+  graph_->activateWindow();
 }
 
 void QtShell::enableMenu(MenuItem item, bool enabled) {

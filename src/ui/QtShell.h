@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "commands/Shell.h"
@@ -32,8 +33,11 @@ QStringList qtNameFilters(const FileDialog& dialog);
 // person goes to a Prompter; everything else is shown in the window at once.
 //
 // Long commands run on this thread without returning to the event loop. At
-// the points where they repaint, pending paint and layout events are let
-// through, but no mouse or key input, so no other command can start.
+// the points where they repaint, pending events are let through: paint and
+// layout, the window system's requests (a close request asks whether to
+// quit) and the dialogs a command opens; mouse and key input for the rest of
+// the program is dropped while a command runs, so no other command can
+// start. The output list still scrolls.
 class QtShell : public Shell {
  public:
   struct Controls {
@@ -70,6 +74,7 @@ class QtShell : public Shell {
   void refreshChart() override;
   void createGraphView() override;
   void showGraphView() override;
+  void bringGraphViewToFront() override;
   void enableMenu(MenuItem item, bool enabled) override;
   void setBusyCursor(bool busy) override;
   void beep() override;
@@ -86,6 +91,13 @@ class QtShell : public Shell {
   void printGraphView() override;
   void hideGraphView() override;
   void keepResponsive() override;
+  // Between these the window runs a command (see above).
+  void beginCommand();
+  void endCommand();
+  bool commandRunning() const { return commandRunning_; }
+  // Called when the graph view is asked to close during a command: the
+  // program's own close request takes its place.
+  void setCloseDuringCommand(std::function<void()> close) { closeDuringCommand_ = std::move(close); }
   // The printer the print commands use; its dialogs' choices persist.
   QPrinter& printer();
 
@@ -98,6 +110,8 @@ class QtShell : public Shell {
 
  private:
   void letPaintThrough();
+  void placeGraphView();
+  class InputGuard;
 
   Workspace& ws_;
   Controls c_;
@@ -107,6 +121,10 @@ class QtShell : public Shell {
   // Where the graph view stood when the user last had it open in this
   // session; empty until then.
   QRect graphPlace_;
+  bool graphShown_ = false;
+  bool commandRunning_ = false;
+  std::unique_ptr<InputGuard> guard_;
+  std::function<void()> closeDuringCommand_;
   bool busy_ = false;
   long repaintPoints_ = 0;
 };

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <stdexcept>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -199,4 +205,97 @@ TEST_F(TrainingOnThreads, AStopRequestEndsTheRunCleanly) {
     ASSERT_NE(stop, stopped.log.end());
     EXPECT_TRUE(std::equal(stopped.log.begin(), stop + 1, whole.log.begin()));
   }
+}
+
+namespace {
+
+// Holds a worker at the end of a unit until the shell has shown that
+// unit's first epoch line, or until a generous time has passed (when the
+// line never comes before the unit ends).
+class UnitGate {
+ public:
+  void open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  bool waitOpen() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(60), [this] { return open_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_ = false;
+};
+
+struct UnitHookScope {
+  explicit UnitHookScope(TrainingUnitHook hook) { setTrainingUnitHook(std::move(hook)); }
+  ~UnitHookScope() { setTrainingUnitHook({}); }
+};
+
+}  // namespace
+
+// On several threads the unit that comes next is shown while it runs: its
+// first epoch line reaches the shell before its worker ends the unit, for
+// a unit that follows another on the same worker and for the first unit.
+TEST_F(TrainingOnThreads, EpochLinesReachTheShellWhileTheirUnitRuns) {
+  const Setting s{"streaming", 3, 3, 4, true, 2, 3, DistEuclidean};
+  for (int held : {0, 1}) {
+    SCOPED_TRACE("unit " + std::to_string(held));
+    UnitGate gate;
+    std::atomic<bool> shownBeforeEnd{false};
+    UnitHookScope hook([&](TrainingUnitPoint point, int unit) {
+      if (point == TrainingUnitPoint::UnitEnd && unit == held) shownBeforeEnd = gate.waitOpen();
+    });
+    int firstEpochs = 0;
+    const Run run = train(s, 2, [&](Context&, CallLog& shell) {
+      shell.onLine = [&](const std::string& line) {
+        if (line.rfind("epoch #: 1 |", 0) == 0 && firstEpochs++ == held) gate.open();
+      };
+    });
+    EXPECT_TRUE(shownBeforeEnd.load());
+    EXPECT_EQ(std::count(run.messages.begin(), run.messages.end(), "Training completed."), 1);
+  }
+}
+
+// A worker that fails (memory running out, any error) ends the run with
+// the failure's message, wherever it fails: setting up its copy of the
+// workspace, in the first unit, or in a unit behind others not yet shown.
+// The run never waits for a unit that no worker will run, and never passes
+// the failure off as a stop.
+TEST_F(TrainingOnThreads, AFailingWorkerEndsTheRunWithItsMessage) {
+  struct Case {
+    const char* what;
+    TrainingUnitPoint point;
+    int unit;  // -1: the last unit
+    bool memory;
+  };
+  const Case cases[] = {
+      {"worker set-up", TrainingUnitPoint::WorkerSetUp, -1, true},
+      {"first unit", TrainingUnitPoint::UnitStart, 0, true},
+      {"last unit, at its start", TrainingUnitPoint::UnitStart, -1, true},
+      {"last unit, at its end", TrainingUnitPoint::UnitEnd, -1, false},
+  };
+  const Setting s{"failing", 3, 3, 6, true, 2, 2, DistEuclidean};
+  const int last = s.reps - 1;
+  for (const Case& c : cases)
+    for (int threads : {2, 3, 6}) {
+      SCOPED_TRACE(std::string(c.what) + ", threads " + std::to_string(threads));
+      std::atomic<bool> failed{false};
+      UnitHookScope hook([&](TrainingUnitPoint point, int unit) {
+        if (point != c.point || (c.point != TrainingUnitPoint::WorkerSetUp && unit != (c.unit < 0 ? last : c.unit)))
+          return;
+        if (failed.exchange(true)) return;
+        if (c.memory) throw std::bad_alloc();
+        throw std::runtime_error("The disk holding the swap file failed.");
+      });
+      const Run run = train(s, threads);
+      EXPECT_TRUE(failed.load());
+      ASSERT_EQ(run.messages.size(), 1u);
+      EXPECT_EQ(run.messages[0], c.memory ? OutOfMemoryText : "The disk holding the swap file failed.");
+      EXPECT_FALSE(run.busy);
+      EXPECT_EQ(std::count(run.log.begin(), run.log.end(), "status Training stopped."), 1);
+    }
 }

@@ -478,5 +478,25 @@ TEST_F(MainWindow, BarLabelsStayInsideThePlotAndApartUpToThirtyBars) {
       EXPECT_EQ(chart.barToolTip(i), QString::number(i + 1) + ": " + QString::number(1602126.4 - 37311.25 * i, 'g', 15));
     }
     EXPECT_TRUE(n != 4 || chart.barLabelText(0) == "1602126.4") << chart.barLabelText(0).toStdString();
+    // The numbers of prototypes under the bars: whole (never elided), the
+    // first and at least every fifth one, apart, under the plot and inside
+    // the chart.
+    QRectF previous;
+    int shown = 0, lastShown = -1;
+    for (int i = 0; i < n; ++i) {
+      const QString text = chart.categoryLabelText(i);
+      if (text.isEmpty()) continue;
+      EXPECT_LE(i - lastShown, i == 0 ? 1 : 5) << i;
+      lastShown = i;
+      ++shown;
+      EXPECT_EQ(text, QString::number(i + 1));
+      const QRectF r = chart.categoryLabelRect(i);
+      EXPECT_GE(r.top(), chart.plotArea().bottom()) << i;
+      EXPECT_TRUE(QRectF(chart.rect()).contains(r)) << i;
+      EXPECT_TRUE(previous.isNull() || r.left() > previous.right()) << i;
+      previous = r;
+    }
+    EXPECT_LT(n - 1 - lastShown, 5);
+    EXPECT_EQ(shown == n, n <= 10) << shown;
   }
 }

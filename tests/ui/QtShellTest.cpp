@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 
 #include "ScriptedPrompter.h"
@@ -171,6 +172,27 @@ TEST_F(QtShellOnWindow, TheBusyCursorIsSetOnceAndTakenBackOnce) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// A line wider than the list (the adjacency rows of 30 prototypes) can be
+// scrolled to its end; a new run's list starts narrow again.
+TEST_F(QtShellOnWindow, TheOutputListScrollsAcrossToTheEndOfItsWidestLine) {
+  win.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
+  std::string row;
+  for (int j = 0; j < 30; ++j) row += "1 0 ";
+  sh.appendLine("adjacency matrix:");
+  for (int i = 0; i < 30; ++i) sh.appendLine(row);
+  sh.appendLine(" ");
+  sh.selectLastLine();
+  QListWidget& list = *win.ListBox1;
+  const int textWidth = list.fontMetrics().horizontalAdvance(QString::fromStdString(row));
+  ASSERT_GT(textWidth, list.viewport()->width());
+  EXPECT_GE(list.horizontalScrollBar()->maximum() + list.viewport()->width(), textWidth);
+  sh.clearLines();
+  sh.appendLine("epoch #: 1 | sum(dist^2) = 1.000");
+  QApplication::processEvents();
+  EXPECT_EQ(list.horizontalScrollBar()->maximum(), 0);
+}
+
 TEST_F(QtShellOnWindow, EachRunGetsANewHiddenGraphView) {
   TForm5* first = sh.graphView();
   ASSERT_NE(first, nullptr);
@@ -216,6 +238,10 @@ TEST_F(QtShellOnWindow, TheGraphViewOpensBesideTheMainWindowOrWhereItWasLeft) {
   TForm5* view = win.graphView();
   const QRect menu(win.menuBar()->mapToGlobal(QPoint(0, 0)), win.menuBar()->size());
   EXPECT_FALSE(view->frameGeometry().intersects(menu));
+  // The screen has no room beside the window: the view covers the output
+  // list, not the chart.
+  const QRect chart(win.Chart1->mapToGlobal(QPoint(0, 0)), win.Chart1->size());
+  EXPECT_FALSE(view->frameGeometry().intersects(chart));
   view->show();
   view->move(123, 456);
   const QPoint left = view->pos();
