@@ -118,9 +118,9 @@ std::string resolveLinks(const std::string& path) {
 }
 
 // A path split into its folder and its last name, as bytes: "a/b" gives
-// "a" and "b", "b" gives "." and "b", "/b" gives "/" and "b". The folder's
-// path is always shorter than the whole, so that a name the system takes
-// is never made too long by the temporary file beside it.
+// "a" and "b", "b" gives "." and "b", "/b" gives "/" and "b". The folder is
+// opened on its own and the temporary file is made in it by its short name
+// alone, so that no path longer than the target's is ever needed.
 std::pair<std::string, std::string> splitPath(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {".", path};
