@@ -7,6 +7,7 @@
 #include <new>
 #include <string_view>
 
+#include "commands/FileIO.h"
 #include "core/Workspace.h"
 #include "ui/HelpViewer.h"
 #include "ui/Main.h"
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  // A save beyond the file size limit fails with its reason instead of
+  // ending the program; a program ended by a signal leaves no temporary file.
+  volmar::installSaveSignalHandlers();
   // Every menu command reports its own allocation failure and the program
   // goes on; one outside the commands (start-up, painting) ends it with a
   // message instead of an abort.

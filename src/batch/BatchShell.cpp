@@ -205,6 +205,11 @@ void BatchShell::printing(const std::function<void()>& print) {
     (void)print;
     throw CommandError("Printing failed: this volmar-batch was built without Qt.");
 #endif
+  } catch (const FileExistsError&) {
+    // Another program made the file after the dialog: not replaced, as
+    // for a file that existed before.
+    declined_ = true;
+    throw;
   } catch (const std::exception& e) {
     printFailure_ = e.what();
     throw;
@@ -212,7 +217,7 @@ void BatchShell::printing(const std::function<void()>& print) {
 }
 
 void BatchShell::printJob(const std::function<void(PrintCanvas&)>& draw) {
-  printing([&] { printJobToPdf(printFile_, draw); });
+  printing([&] { printJobToPdf(printFile_, answers_.printReplace, draw); });
 }
 
 void BatchShell::printChart() {
@@ -223,27 +228,27 @@ void BatchShell::printChart() {
     for (const auto& p : bars_) chart.bars.push_back({p.value, p.label});
     for (const auto& p : line_) chart.line.push_back({p.value, p.label});
     chart.leftAxis = leftAxis_;
-    printChartToPdf(printFile_, chart);
+    printChartToPdf(printFile_, answers_.printReplace, chart);
   });
 }
 
 void BatchShell::printGraphView() {
   printing([&] {
     if (!ws_) throw CommandError("Printing failed: no workspace to draw the graph from.");
-    printGraphToPdf(printFile_, *ws_);
+    printGraphToPdf(printFile_, answers_.printReplace, *ws_);
   });
 }
 
 #if !VOLMAR_BATCH_HAS_QT
 // Without Qt there is no PDF writer; printing() refuses before these are
 // reached, and they refuse too.
-void printJobToPdf(const std::string&, const std::function<void(PrintCanvas&)>&) {
+void printJobToPdf(const std::string&, bool, const std::function<void(PrintCanvas&)>&) {
   throw CommandError("Printing failed: this volmar-batch was built without Qt.");
 }
-void printChartToPdf(const std::string&, const ChartContents&) {
+void printChartToPdf(const std::string&, bool, const ChartContents&) {
   throw CommandError("Printing failed: this volmar-batch was built without Qt.");
 }
-void printGraphToPdf(const std::string&, const Workspace&) {
+void printGraphToPdf(const std::string&, bool, const Workspace&) {
   throw CommandError("Printing failed: this volmar-batch was built without Qt.");
 }
 #endif

@@ -118,9 +118,11 @@ bool printTo(Session& s, const ScriptLine& l) {
   auto& a = s.shell().answers();
   a.printFiles.push_back(l.arguments[0]);
   a.printReplace = l.answer("replace") == "yes";
-  if (!s.run(Command)) return false;
+  const bool ran = s.run(Command);
+  // Also when the file appeared only while the job was printed.
   if (s.shell().questionDeclined())
     return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  if (!ran) return false;
   if (const auto& why = s.shell().printFailure()) return s.fail(l, *why);
   return true;
 }

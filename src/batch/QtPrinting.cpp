@@ -1,6 +1,7 @@
 #include "batch/QtPrinting.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPageSize>
 #include <QPrinter>
 
@@ -19,12 +20,13 @@ constexpr int ChartWidth = 383;
 constexpr int ChartHeight = 468;
 
 // A printer that writes the PDF file, as the print dialog's "print to file"
-// would set it up.
-void setUpPdf(QPrinter& printer, const std::string& file) {
+// would set it up; the file itself is written under its name as bytes.
+PdfFile setUpPdf(QPrinter& printer, const std::string& file, bool mayReplace) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setPageSize(QPageSize(QPageSize::A4));
   printer.setDocName(QStringLiteral("Volmar"));
-  printer.setOutputFileName(QString::fromStdString(file));
+  printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(file)));
+  return PdfFile{file, mayReplace};
 }
 
 // Lets the widgets lay themselves out before they are drawn.
@@ -32,14 +34,14 @@ void settle() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEven
 
 }  // namespace
 
-void printJobToPdf(const std::string& file, const std::function<void(PrintCanvas&)>& draw) {
+void printJobToPdf(const std::string& file, bool mayReplace, const std::function<void(PrintCanvas&)>& draw) {
   ensureQtApplication();
   QPrinter printer;
-  setUpPdf(printer, file);
-  printPages(printer, printFontFor(outputListFont()), draw);
+  const PdfFile pdf = setUpPdf(printer, file, mayReplace);
+  printPages(printer, printFontFor(outputListFont()), draw, pdf);
 }
 
-void printChartToPdf(const std::string& file, const ChartContents& contents) {
+void printChartToPdf(const std::string& file, bool mayReplace, const ChartContents& contents) {
   ensureQtApplication();
   MainChart chart;
   chart.setAttribute(Qt::WA_DontShowOnScreen);
@@ -52,19 +54,19 @@ void printChartToPdf(const std::string& file, const ChartContents& contents) {
   chart.show();
   settle();
   QPrinter printer;
-  setUpPdf(printer, file);
-  printChartView(chart, printer);
+  const PdfFile pdf = setUpPdf(printer, file, mayReplace);
+  printChartView(chart, printer, ChartMargins{}, pdf);
 }
 
-void printGraphToPdf(const std::string& file, const Workspace& ws) {
+void printGraphToPdf(const std::string& file, bool mayReplace, const Workspace& ws) {
   ensureQtApplication();
   TForm5 view(ws);
   view.setAttribute(Qt::WA_DontShowOnScreen);
   view.showAndRepaint();
   settle();
   QPrinter printer;
-  setUpPdf(printer, file);
-  printWidgetPicture(view, printer);
+  const PdfFile pdf = setUpPdf(printer, file, mayReplace);
+  printWidgetPicture(view, printer, pdf);
   view.hide();
 }
 

@@ -26,9 +26,11 @@ struct ChartContents {
 
 // Printing to a PDF file on an A4 page, without a dialog, as the main
 // window prints; the file is written beside the target and renamed into
-// place. Each throws CommandError when it cannot print.
-void printJobToPdf(const std::string& file, const std::function<void(PrintCanvas&)>& draw);
-void printChartToPdf(const std::string& file, const ChartContents& chart);
-void printGraphToPdf(const std::string& file, const Workspace& ws);
+// place. The file name is taken as bytes, as the script gives it. Without
+// mayReplace an existing file is never replaced, however recently it
+// appeared (FileExistsError). Each throws CommandError when it cannot print.
+void printJobToPdf(const std::string& file, bool mayReplace, const std::function<void(PrintCanvas&)>& draw);
+void printChartToPdf(const std::string& file, bool mayReplace, const ChartContents& chart);
+void printGraphToPdf(const std::string& file, bool mayReplace, const Workspace& ws);
 
 }  // namespace volmar::batch

@@ -93,9 +93,9 @@ void adjgraphforselectedblockssamples1Click(Context& ctx) {
 bool savechart1Click(Shell& shell, FileDialog& dialog, const std::function<std::string()>& bitmap) {
   dialog.filters = {"Bitmap|*.bmp"};
   try {
-    const auto path = chooseSaveFile(shell, dialog, "bmp", "*.bmp", 1);
-    if (!path) return false;
-    writeFileReplacing(*path, bitmap());
+    const auto choice = chooseSaveFile(shell, dialog, "bmp", "*.bmp", 1);
+    if (!choice) return false;
+    if (!writeChosenFile(shell, dialog, *choice, bitmap())) return false;
   } catch (const FileWriteError& e) {
     // The file and the system's reason, so that the user can mend it.
     shell.message(std::string("Could not write to file.") + LineBreak + e.what());

@@ -74,19 +74,19 @@ void compareoverreplications1Click(Context& ctx) {
 
   sh.message(std::string("You will be asked for a filename for") + LineBreak +
              "writing the relative frequencies of the" + LineBreak + "absolute frequencies of misplaced pairs.");
-  const std::optional<std::string> path = chooseSaveFile(ctx, "err", "*.err", ErrorHitsFilter);
+  const std::optional<SaveChoice> choice = chooseSaveFile(ctx, "err", "*.err", ErrorHitsFilter);
   // The file is written whole once the counts are known; whether it can be
   // written at all is known before the long computation starts.
-  if (path) checkFileWritable(*path);
+  if (choice) checkFileWritable(choice->path);
 
   sh.setBusyCursor(true);
   sh.setStatus("Compare...");
   const PairCounts counts = ComparePairs(ws, n, R, [&sh] { sh.repaintList(); });
   const std::vector<long double> f = misplacedFrequencies(counts);
 
-  if (path) {
-    writeFileReplacing(*path, errorHitsFileText(f));
-    sh.message("Error hits distribution written to file " + *path + ".");
+  if (choice) {
+    if (const auto path = writeChosenFile(sh, ctx.saveDialog, *choice, errorHitsFileText(f)))
+      sh.message("Error hits distribution written to file " + *path + ".");
   }
 
   for (const std::string& line : comparisonLines(counts, maximumHits(ws, R))) sh.appendLine(line);

@@ -72,37 +72,75 @@ std::string blocksTableFileText(const Workspace& ws) {
   return text;
 }
 
-std::optional<std::string> chooseSaveFile(Context& ctx, const std::string& defaultExt,
-                                          const std::string& fileName, int filterIndex) {
+std::optional<SaveChoice> chooseSaveFile(Context& ctx, const std::string& defaultExt,
+                                         const std::string& fileName, int filterIndex) {
   return chooseSaveFile(ctx.shell, ctx.saveDialog, defaultExt, fileName, filterIndex);
 }
 
-std::optional<std::string> chooseSaveFile(Shell& shell, FileDialog& dialog, const std::string& defaultExt,
-                                          const std::string& fileName, int filterIndex) {
-  dialog.defaultExt = defaultExt;
-  dialog.fileName = fileName;
-  dialog.filterIndex = filterIndex;
+namespace {
+
+std::string replaceQuestion(const std::string& path) { return "Replace " + fullFileName(path) + "?"; }
+
+// The save dialog as it stands, again until a name is accepted: a file that
+// exists is offered for replacing.
+std::optional<SaveChoice> askForSaveFile(Shell& shell, FileDialog& dialog) {
   for (;;) {
     if (!shell.executeSaveDialog(dialog)) return std::nullopt;
     const std::string& path = dialog.fileName;
     // A folder of that name is no file to replace; writing reports it.
     std::error_code ec;
-    if (!fileExists(path) || std::filesystem::is_directory(path, ec)) return path;
-    const Answer a = shell.askYesNoCancel("Replace " + fullFileName(path) + "?");
-    if (a == Answer::Yes) return path;
+    if (!fileExists(path) || std::filesystem::is_directory(path, ec)) return SaveChoice{path, false};
+    const Answer a = shell.askYesNoCancel(replaceQuestion(path));
+    if (a == Answer::Yes) return SaveChoice{path, true};
     if (a != Answer::No) return std::nullopt;  // Cancel: nothing is written
     // No: choose another name.
   }
 }
 
+}  // namespace
+
+std::optional<SaveChoice> chooseSaveFile(Shell& shell, FileDialog& dialog, const std::string& defaultExt,
+                                         const std::string& fileName, int filterIndex) {
+  dialog.defaultExt = defaultExt;
+  dialog.fileName = fileName;
+  dialog.filterIndex = filterIndex;
+  return askForSaveFile(shell, dialog);
+}
+
+std::optional<std::string> writeChosenFile(Shell& shell, FileDialog& dialog, SaveChoice choice,
+                                           const std::string& contents) {
+  for (;;) {
+    if (choice.replace) {
+      writeFileReplacing(choice.path, contents);
+      return choice.path;
+    }
+    try {
+      writeNewFile(choice.path, contents);
+      return choice.path;
+    } catch (const FileExistsError&) {
+      // Made by someone else since the name was chosen.
+    }
+    const Answer a = shell.askYesNoCancel(replaceQuestion(choice.path));
+    if (a == Answer::Yes) {
+      choice.replace = true;
+    } else if (a == Answer::No) {
+      auto other = askForSaveFile(shell, dialog);
+      if (!other) return std::nullopt;
+      choice = *other;
+    } else {
+      return std::nullopt;
+    }
+  }
+}
+
 bool saveResultFile(Context& ctx, const ResultFile& file, const std::function<std::string()>& contents) {
-  const auto path = chooseSaveFile(ctx, file.defaultExt, file.fileName, file.filterIndex);
-  if (!path) return false;
+  const auto choice = chooseSaveFile(ctx, file.defaultExt, file.fileName, file.filterIndex);
+  if (!choice) return false;
   Shell& sh = ctx.shell;
   sh.setStatus(file.status);
-  // The whole text first, then one write that replaces the file only when
-  // it has all gone to disk.
-  writeFileReplacing(*path, contents());
+  // The whole text first, then one write that puts the file in place only
+  // when it has all gone to disk.
+  if (!writeChosenFile(sh, ctx.saveDialog, *choice, contents())) return false;
   if (file.beepFirst) sh.beep();
   sh.message(file.completion);
   sh.setStatus("Done.");

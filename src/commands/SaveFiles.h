@@ -41,16 +41,33 @@ std::string blocksTableFileText(const Workspace& ws);
 
 // ---- The save procedure ------------------------------------------------------
 
+// A file chosen for writing, and whether the user agreed to replace the
+// file of that name that existed when it was chosen.
+struct SaveChoice {
+  std::string path;
+  bool replace = false;
+};
+
 // Asks for the name of a file to write: presets the save dialog (default
 // extension, file name pattern, filter position) and shows it; a file that
 // exists already is replaced only after "Replace <full name>?" is answered
 // Yes. No shows the dialog again, Cancel (there or in the dialog) gives
 // nothing.
-std::optional<std::string> chooseSaveFile(Context& ctx, const std::string& defaultExt,
-                                          const std::string& fileName, int filterIndex);
+std::optional<SaveChoice> chooseSaveFile(Context& ctx, const std::string& defaultExt,
+                                         const std::string& fileName, int filterIndex);
 // The same with a save dialog of its own (a window's, with its own filters).
-std::optional<std::string> chooseSaveFile(Shell& shell, FileDialog& dialog, const std::string& defaultExt,
-                                          const std::string& fileName, int filterIndex);
+std::optional<SaveChoice> chooseSaveFile(Shell& shell, FileDialog& dialog, const std::string& defaultExt,
+                                         const std::string& fileName, int filterIndex);
+
+// Writes the contents to the chosen file, completely or not at all. A file
+// the user did not agree to replace is never replaced: when one appeared
+// under the name after the choice (another program saved it meanwhile), the
+// question is asked again, as the dialog asks it: Yes replaces it, No shows
+// the dialog again (the same dialog, as the choice left it), Cancel writes
+// nothing. Returns the name written, or nothing when the user declined.
+// Throws FileWriteError when the file cannot be written.
+std::optional<std::string> writeChosenFile(Shell& shell, FileDialog& dialog, SaveChoice choice,
+                                           const std::string& contents);
 
 // How one kind of result file is saved.
 struct ResultFile {
@@ -67,7 +84,8 @@ struct ResultFile {
 // at all: a failure (full disk, a folder of that name, no permission) leaves
 // an existing file as it was and throws CommandError with the reason, the
 // status line keeping the writer's text. Returns false when the user
-// cancelled.
+// cancelled (in the dialog, or in the question asked again when a file of
+// that name appeared while the text was written).
 bool saveResultFile(Context& ctx, const ResultFile& file, const std::function<std::string()>& contents);
 
 // ---- Menu commands -------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QFile>
 #include <QGraphicsLayout>
 #include <QFontMetrics>
 #include <QGraphicsScene>
@@ -66,8 +67,9 @@ QFont printFontFor(const QFont& screenFont) {
   return f;
 }
 
-void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint) {
-  if (!writesPdfFile(printer)) {
+void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint,
+             const std::optional<PdfFile>& file) {
+  if (!file && !writesPdfFile(printer)) {
     QPainter painter;
     if (!painter.begin(&printer)) throw CommandError("Printing failed: the printer could not be started.");
     paint(painter, printer);
@@ -88,19 +90,30 @@ void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintD
     painter.end();
   }
   const QByteArray bytes = pdf.data();
-  writeFileReplacing(printer.outputFileName().toStdString(), std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  const std::string contents(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (file) {
+    if (file->mayReplace)
+      writeFileReplacing(file->path, contents);
+    else
+      writeNewFile(file->path, contents);
+  } else {
+    // The print dialog asks before it takes a file that exists. Its name in
+    // the system's encoding, as the dialog listed it.
+    writeFileReplacing(QFile::encodeName(printer.outputFileName()).toStdString(), contents);
+  }
 }
 
-void printPages(QPrinter& printer, const QFont& font, const std::function<void(PrintCanvas&)>& draw) {
+void printPages(QPrinter& printer, const QFont& font, const std::function<void(PrintCanvas&)>& draw,
+                const std::optional<PdfFile>& file) {
   printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
     painter.setFont(QFont(font, &device));
     painter.setPen(Qt::black);
     PainterCanvas canvas(painter, device);
     draw(canvas);
-  });
+  }, file);
 }
 
-void printChartView(QChartView& view, QPrinter& printer, ChartMargins m) {
+void printChartView(QChartView& view, QPrinter& printer, ChartMargins m, const std::optional<PdfFile>& file) {
   QGraphicsScene* scene = view.scene();
   // A chart that was never shown has not been laid out at its view's size.
   const QSize shown = view.contentsRect().size();
@@ -121,10 +134,10 @@ void printChartView(QChartView& view, QPrinter& printer, ChartMargins m) {
     const QRectF target(box.x() + (box.width() - size.width()) / 2, box.y() + (box.height() - size.height()) / 2,
                         size.width(), size.height());
     scene->render(&painter, target, source, Qt::IgnoreAspectRatio);
-  });
+  }, file);
 }
 
-void printWidgetPicture(QWidget& widget, QPrinter& printer) {
+void printWidgetPicture(QWidget& widget, QPrinter& printer, const std::optional<PdfFile>& file) {
   const QPixmap picture = widget.grab();
   if (picture.isNull()) throw CommandError("Printing failed: the window's picture could not be taken.");
   printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
@@ -132,7 +145,7 @@ void printWidgetPicture(QWidget& widget, QPrinter& printer) {
     const double enlarge = device.logicalDpiX() / screenDpi;
     const QSizeF size = QSizeF(picture.size()) / picture.devicePixelRatio() * enlarge;
     painter.drawPixmap(QRectF(QPointF(0, 0), size), picture, QRectF(picture.rect()));
-  });
+  }, file);
 }
 
 }  // namespace volmar

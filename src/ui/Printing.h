@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <functional>
+#include <optional>
+#include <string>
 
 class QChartView;
 class QPagedPaintDevice;
@@ -21,15 +23,28 @@ QFont outputListFont();
 // the height they have on the screen.
 QFont printFontFor(const QFont& screenFont);
 
+// A PDF file a print job goes to when the caller names it: the name as the
+// system's bytes (a QString would change a name that is not valid UTF-8),
+// and whether a file of that name may be replaced.
+struct PdfFile {
+  std::string path;
+  bool mayReplace = false;
+};
+
 // Paints one print job on the printer: paint gets a painter that is active
 // on the device. A printer that writes a PDF file renders into memory first
 // and the file is written like every saved file (beside the target, then
-// renamed), so a failure never leaves half a file. Throws CommandError when
-// the printer cannot start or the file cannot be written.
-void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint);
+// renamed), so a failure never leaves half a file. The file is `file` when
+// given; otherwise the printer's output file, which the print dialog has
+// offered for replacing. Throws CommandError when the printer cannot start
+// or the file cannot be written (FileExistsError when `file` may not be
+// replaced and exists).
+void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint,
+             const std::optional<PdfFile>& file = std::nullopt);
 
 // One job of text pages for the listbox printing, in the given font.
-void printPages(QPrinter& printer, const QFont& font, const std::function<void(PrintCanvas&)>& draw);
+void printPages(QPrinter& printer, const QFont& font, const std::function<void(PrintCanvas&)>& draw,
+                const std::optional<PdfFile>& file = std::nullopt);
 
 // Print margins of a chart, in per cent of the page: left, top, right,
 // bottom.
@@ -40,11 +55,12 @@ struct ChartMargins {
 // Prints a chart on one page, scaled (keeping its shape) into the page less
 // the margins and centred there. For the main chart and for any other chart
 // window ("&Print chart"). Throws CommandError on failure.
-void printChartView(QChartView& view, QPrinter& printer, ChartMargins margins = {});
+void printChartView(QChartView& view, QPrinter& printer, ChartMargins margins = {},
+                    const std::optional<PdfFile>& file = std::nullopt);
 
 // Prints what a window shows, its client area, as a picture at the top left
 // corner of one page, enlarged by the ratio of the printer's resolution to
 // the screen's so that it keeps its physical size.
-void printWidgetPicture(QWidget& widget, QPrinter& printer);
+void printWidgetPicture(QWidget& widget, QPrinter& printer, const std::optional<PdfFile>& file = std::nullopt);
 
 }  // namespace volmar

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -50,7 +51,7 @@ FilePreset filePreset(const FileDialog& d, const QString& lastDir) {
   FilePreset p;
   p.folder = lastDir;
   if (d.fileName.empty()) return p;
-  const QFileInfo given(QString::fromStdString(d.fileName));
+  const QFileInfo given(QFile::decodeName(QByteArray::fromStdString(d.fileName)));
   if (given.path() != QLatin1String(".") && given.dir().exists()) p.folder = given.absolutePath();
   // A pattern ("*.wgt") is shown as it is; a name only when the chosen
   // filter would list it, so that Return never takes a file of another kind.
@@ -101,7 +102,8 @@ bool runFileDialog(QWidget* parent, FileDialog& d, QFileDialog::AcceptMode mode,
   if (!preset.name.isEmpty()) dlg.selectFile(preset.name);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
   const QString chosen = dlg.selectedFiles().constFirst();
-  d.fileName = chosen.toStdString();
+  // The name as the system's bytes, the form every file function takes.
+  d.fileName = QFile::encodeName(chosen).toStdString();
   lastDir = QFileInfo(chosen).absolutePath();
   const qsizetype idx = filters.indexOf(dlg.selectedNameFilter());
   if (idx >= 0) d.filterIndex = static_cast<int>(idx) + 1;

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "support/Child.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -18,8 +22,88 @@ namespace volmar::test {
 // What one run of volmar-batch left behind.
 struct BatchResult {
   int status = -1;  // exit status; -1 when it did not exit normally
+  int signal = 0;   // the signal that ended it, if one did
   std::string out;
   std::string err;
+};
+
+// How volmar-batch is started besides its arguments.
+struct BatchOptions {
+  std::string outPath;                   // replaces the file standard output goes to
+  rlim_t fileSizeLimit = RLIM_INFINITY;  // ulimit -f, in bytes
+  std::optional<Identity> as;            // the user it runs as (the tests run as root)
+};
+
+// A volmar-batch process of its own, with standard input from `input` and
+// standard output and error collected in files. It starts as a program
+// started from a shell does: the signals that end a program have their
+// default actions, whatever the test process has set.
+class RunningBatch {
+ public:
+  RunningBatch(const std::vector<std::string>& args, const std::string& input = "", BatchOptions options = {})
+      : options_(std::move(options)) {
+    const std::string in = io_.write("stdin", input);
+    const std::string out = options_.outPath.empty() ? io_.file("stdout") : options_.outPath;
+    const std::string err = io_.file("stderr");
+    std::vector<std::string> all{VOLMAR_BATCH_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // Only async-signal-safe calls between fork and exec.
+    pid_ = ::fork();
+    if (pid_ != 0) return;
+    const int fds[3] = {::open(in.c_str(), O_RDONLY), ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                        ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+    for (int i = 0; i < 3; ++i)
+      if (fds[i] < 0 || ::dup2(fds[i], i) < 0) ::_exit(127);
+    for (const int sig : {SIGXFSZ, SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (options_.fileSizeLimit != RLIM_INFINITY) {
+      rlimit lim{};
+      ::getrlimit(RLIMIT_FSIZE, &lim);
+      lim.rlim_cur = options_.fileSizeLimit;
+      if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(127);
+    }
+    if (options_.as && (::setgroups(options_.as->groups.size(), options_.as->groups.data()) != 0 ||
+                        ::setgid(options_.as->gid) != 0 || ::setuid(options_.as->uid) != 0))
+      ::_exit(127);
+    ::execve(VOLMAR_BATCH_EXE, argv.data(), environ);
+    ::_exit(127);
+  }
+  ~RunningBatch() {
+    if (pid_ > 0 && !waited_) {
+      ::kill(pid_, SIGKILL);
+      wait();
+    }
+  }
+  RunningBatch(const RunningBatch&) = delete;
+  RunningBatch& operator=(const RunningBatch&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  // Waits until it has ended and collects what it left.
+  BatchResult wait() {
+    BatchResult r;
+    if (pid_ < 0 || waited_) return r;
+    int ws = 0;
+    while (::waitpid(pid_, &ws, 0) < 0 && errno == EINTR) {
+    }
+    waited_ = true;
+    if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
+    if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
+    if (options_.outPath.empty()) r.out = readFile(io_.file("stdout"));
+    r.err = readFile(io_.file("stderr"));
+    return r;
+  }
+
+ private:
+  BatchOptions options_;
+  TempDir io_;
+  pid_t pid_ = -1;
+  bool waited_ = false;
 };
 
 // Runs volmar-batch as its own process with the arguments given, standard
@@ -27,32 +111,9 @@ struct BatchResult {
 // the exit status. `outPath` replaces the file standard output goes to.
 inline BatchResult runBatch(const std::vector<std::string>& args, const std::string& input = "",
                             const std::string& outPath = "") {
-  TempDir io;
-  const std::string in = io.write("stdin", input);
-  const std::string out = outPath.empty() ? io.file("stdout") : outPath;
-  const std::string err = io.file("stderr");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> all{VOLMAR_BATCH_EXE};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  BatchResult r;
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, VOLMAR_BATCH_EXE, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return r;
-  int ws = 0;
-  while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
-  if (outPath.empty()) r.out = readFile(out);
-  r.err = readFile(err);
-  return r;
+  BatchOptions options;
+  options.outPath = outPath;
+  return RunningBatch(args, input, options).wait();
 }
 
 // Runs a script written to a file of its own.

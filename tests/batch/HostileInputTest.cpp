@@ -5,6 +5,7 @@
 // prototypes that were read completely.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "commands/ParamDialog.h"
 #include "commands/ReadPrototypes.h"
 #include "commands/Recall.h"
+#include "commands/SaveFiles.h"
 #include "support/ScriptedShell.h"
 
 using namespace volmar;
@@ -29,6 +31,7 @@ enum class Kind {
   Prototypes,  // readprototypes FILE, then recall
   DataEntry,   // open iris with KEY=VALUE in the data matrix dialog
   ParamEntry,  // parameterize KEY=VALUE
+  Save,        // save prototypes FILE replace=yes
   Script,      // the script itself (volmar-batch only)
 };
 
@@ -108,6 +111,24 @@ std::vector<Hostile> table() {
       {"prototypes overflow", Kind::Prototypes,
        [](TempDir& d) { return file(d, "p.wgt", "1 1 1 1\r\n1 1 -3.5e38 1\r\n"); }, "", 1,
        "Line 2: '-3.5e38' is beyond the range"},
+      // Files saved to: a pipe, a device and a name the system refuses. The
+      // nodes stay what they were and no temporary file is left.
+      {"save into a pipe nobody reads", Kind::Save,
+       [](TempDir& d) {
+         ::mkfifo(d.file("out.wgt").c_str(), 0600);
+         return d.file("out.wgt");
+       },
+       "", 1, "\": no reader (no program reads from this pipe)"},
+      {"save into a full device", Kind::Save,
+       [](TempDir& d) {
+         // Needs root, as the CI runs the tests; otherwise the row fails here.
+         if (::mknod(d.file("full").c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0)
+           ADD_FAILURE() << "mknod (root only): " << std::strerror(errno);
+         return d.file("full");
+       },
+       "", 1, "\": No space left on device"},
+      {"save under a name of 256 bytes", Kind::Save, [](TempDir& d) { return d.file(std::string(256, 'n')); }, "", 1,
+       "\": File name too long"},
   };
   // Every dialog entry with the texts a user may type by mistake; the
   // statuses per entry follow the texts "", "abc", "1e9", "-1" and 200
@@ -159,6 +180,7 @@ std::string batchLine(const Hostile& h, const std::string& made) {
     case Kind::DataEntry:
       return "open " + irisPath() + (h.key == "vars" ? "" : " vars=4") + " " + h.key + "=" + q + "\n";
     case Kind::ParamEntry: return "parameterize " + h.key + "=" + q + "\n";
+    case Kind::Save: return "save prototypes " + q + " replace=yes\n";
     case Kind::Script: return "";
   }
   return "";
@@ -229,6 +251,10 @@ struct Logic {
         });
         return runCommand(ctx, parameterize1Click);
       }
+      case Kind::Save:
+        shell.saveFiles.push_back(made);
+        if (std::error_code ec; std::filesystem::exists(made, ec)) shell.answers.push_back(Answer::Yes);
+        return runCommand(ctx, prototypes2Click);
       case Kind::Script: return;
     }
   }

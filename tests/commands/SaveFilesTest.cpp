@@ -11,12 +11,16 @@
 #include "commands/Compare.h"
 #include "commands/FileIO.h"
 #include "commands/SaveFiles.h"
+#include "support/Child.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScriptedShell.h"
 #include "support/TempDir.h"
 
 using namespace volmar;
+using volmar::test::ChildResult;
 using volmar::test::FileSizeLimit;
+using volmar::test::Nobody;
+using volmar::test::runInChild;
 using volmar::test::readFile;
 using volmar::test::ScriptedShell;
 using volmar::test::TempDir;
@@ -354,32 +358,14 @@ namespace {
 // the unprivileged uid when the tests run as root. Returns the error text
 // ("" when the save succeeded), or nullopt when no such user can be had.
 std::optional<std::string> saveAsUser(const std::string& path, const std::string& contents) {
-  constexpr uid_t nobody = 65534;
-  int fds[2];
-  if (::pipe(fds) != 0) return std::nullopt;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    if (::getuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(3);
-    std::string error;
-    try {
-      writeFileReplacing(path, contents);
-    } catch (const std::exception& e) {
-      error = e.what();
-    }
-    const ssize_t n = ::write(fds[1], error.data(), error.size());
-    ::_exit(n == static_cast<ssize_t>(error.size()) ? 0 : 4);
-  }
-  ::close(fds[1]);
-  std::string error;
-  char buf[512];
-  ssize_t n;
-  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) error.append(buf, static_cast<std::size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return error;
+  const ChildResult r = runInChild(
+      [&] {
+        writeFileReplacing(path, contents);
+        return std::string();
+      },
+      ::getuid() == 0 ? std::optional(Nobody) : std::nullopt);
+  if (!r.started || r.exitStatus != 0) return std::nullopt;
+  return r.text;
 }
 
 // A folder and files that the ordinary user owns.
