@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <string>
 #include <thread>
 #include <vector>
@@ -353,13 +354,28 @@ class ParallelUnits {
       : ctx_(ctx), units_(std::move(units)), slots_(units_.size()), tmax_(tmax) {
     back_ = static_cast<int>(units_.size());
     const int workers = std::min(threads, back_);
-    workersLeft_ = workers;
-    try {
-      const int fromBack = std::max(1, 2 * workers - back_);
-      for (int w = 0; w < workers; ++w) workers_.emplace_back([this, w, fromBack] { work(w < fromBack); });
-    } catch (...) {
-      end();
-      throw;
+    const int fromBack = std::max(1, 2 * workers - back_);
+    for (int w = 0; w < workers; ++w) {
+      // Counted first: a worker that ends at once counts itself out.
+      {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++workersLeft_;
+      }
+      try {
+        workers_.emplace_back([this, w, fromBack] { work(w < fromBack); });
+      } catch (const std::system_error& e) {
+        // The system has no room for another thread: the workers that
+        // started take every unit between them.
+        {
+          const std::lock_guard<std::mutex> lock(mutex_);
+          --workersLeft_;
+        }
+        if (!workers_.empty()) break;
+        throw CommandError(std::string("The training run could not start its threads: ") + e.what());
+      } catch (...) {
+        end();
+        throw;
+      }
     }
   }
 

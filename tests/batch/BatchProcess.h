@@ -31,6 +31,7 @@ struct BatchResult {
 struct BatchOptions {
   std::string outPath;                   // replaces the file standard output goes to
   rlim_t fileSizeLimit = RLIM_INFINITY;  // ulimit -f, in bytes
+  rlim_t memoryLimit = RLIM_INFINITY;    // ulimit -v (address space), in bytes
   std::optional<Identity> as;            // the user it runs as (the tests run as root)
 };
 
@@ -67,6 +68,12 @@ class RunningBatch {
       lim.rlim_cur = options_.fileSizeLimit;
       if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(127);
     }
+    if (options_.memoryLimit != RLIM_INFINITY) {
+      rlimit lim{};
+      ::getrlimit(RLIMIT_AS, &lim);
+      lim.rlim_cur = options_.memoryLimit;
+      if (::setrlimit(RLIMIT_AS, &lim) != 0) ::_exit(127);
+    }
     if (options_.as && (::setgroups(options_.as->groups.size(), options_.as->groups.data()) != 0 ||
                         ::setgid(options_.as->gid) != 0 || ::setuid(options_.as->uid) != 0))
       ::_exit(127);
@@ -84,6 +91,21 @@ class RunningBatch {
 
   pid_t pid() const { return pid_; }
 
+  // Waits until it has ended, or kills it after `seconds` (a hang: no
+  // result), and collects what it left.
+  std::optional<BatchResult> waitFor(int seconds) {
+    for (int tenth = 0; tenth < 10 * seconds; ++tenth) {
+      int ws = 0;
+      const pid_t done = ::waitpid(pid_, &ws, WNOHANG);
+      if (done == pid_) {
+        waited_ = true;
+        return collect(ws);
+      }
+      ::usleep(100000);
+    }
+    return std::nullopt;  // the destructor kills it
+  }
+
   // Waits until it has ended and collects what it left.
   BatchResult wait() {
     BatchResult r;
@@ -92,6 +114,12 @@ class RunningBatch {
     while (::waitpid(pid_, &ws, 0) < 0 && errno == EINTR) {
     }
     waited_ = true;
+    return collect(ws);
+  }
+
+ private:
+  BatchResult collect(int ws) {
+    BatchResult r;
     if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
     if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
     if (options_.outPath.empty()) r.out = readFile(io_.file("stdout"));
@@ -99,7 +127,6 @@ class RunningBatch {
     return r;
   }
 
- private:
   BatchOptions options_;
   TempDir io_;
   pid_t pid_ = -1;

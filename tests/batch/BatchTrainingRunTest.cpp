@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdint>
+#include <optional>
 #include <regex>
 
 #include "BatchProcess.h"
@@ -200,4 +201,54 @@ TEST(BatchTrainingRun, RefineListsItsIterationsAndTheFilesFollowIt) {
   const BatchResult early = runScript(dir, "open " + irisPath() + " vars=4\nrefine\n", {});
   EXPECT_EQ(early.status, 1);
   EXPECT_TRUE(contains(early.err, "Analysis > Refine prototypes (batch k-means) is disabled in the menu until prototypes exist")) << early.err;
+}
+
+// Memory running out on a worker thread ends `train` with a message and
+// exit status 1, wherever it runs out: the run never waits for a unit that
+// no worker will run. Address-space limits from where the program can just
+// start up to where the whole run fits.
+TEST(BatchTrainingRun, MemoryRunningOutOnAWorkerEndsTheRunWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "address-space limits cannot be set under AddressSanitizer, which reserves its shadow "
+                  "memory up front; the ordinary build runs this test";
+#else
+  TempDir dir;
+  std::string data;
+  std::uint32_t x = 3;
+  for (int i = 0; i < 20000; ++i) {
+    for (int v = 0; v < 5; ++v) {
+      x = x * 1664525u + 1013904223u;
+      data += std::to_string(i % 4 + v % 2 + static_cast<int>(x >> 29)) + " ";
+    }
+    data += "\n";
+  }
+  const std::string script = "open " + dir.write("d.dat", data) +
+                             " cases=20000 vars=5\nparameterize lower=3 upper=3 trials=1 epochs=1 reps=6\ntrain\n";
+  const std::string path = dir.write("run.vb", script);
+  int failedInTraining = 0;
+  bool completed = false;
+  for (rlim_t mb = 96; mb <= 400 && !completed; mb += 2) {
+    SCOPED_TRACE(std::to_string(mb) + " MB");
+    BatchOptions options;
+    options.memoryLimit = mb << 20;
+    RunningBatch batch({"--threads", "2", path}, "", options);
+    const std::optional<BatchResult> r = batch.waitFor(60);
+    ASSERT_TRUE(r.has_value()) << "volmar-batch did not end within a minute";
+    ASSERT_EQ(r->signal, 0) << r->err;
+    if (r->status == 127) continue;  // too little to load the program's libraries
+    if (r->status == 0) {
+      completed = true;
+      EXPECT_NE(r->err.find("message: Training completed."), std::string::npos);
+      break;
+    }
+    ASSERT_EQ(r->status, 1) << r->err;
+    if (r->err.find("'train' ended with an error") == std::string::npos) continue;  // before training
+    ++failedInTraining;
+    const bool memory = r->err.find("message: Not enough memory to complete the command.") != std::string::npos;
+    const bool threads = r->err.find("message: The training run could not start its threads: ") != std::string::npos;
+    EXPECT_TRUE(memory || threads) << r->err;
+  }
+  EXPECT_TRUE(completed);
+  EXPECT_GT(failedInTraining, 0);
+#endif
 }
