@@ -55,7 +55,10 @@ MainChart::MainChart(QWidget* parent) : QChartView(new QChart, parent) {
   setRenderHint(QPainter::Antialiasing);
   fitLeftAxis();
   // The category names are drawn by placeCategoryNames, which never
-  // shortens them; the axis keeps its own (unseen) ones for its layout.
+  // shortens them; the axis keeps its own (unseen) ones in the chart's font,
+  // which keep the room under the plot for them (at most that font's size)
+  // and the foot line's place below it. The room never depends on the
+  // plot's width, so the layout settles in one pass.
   bottom_->setLabelsBrush(QBrush(Qt::transparent));
   connect(chart, &QChart::plotAreaChanged, this, [this] {
     placeBarLabels();
@@ -171,21 +174,30 @@ void MainChart::rebuildCategories() {
   }
 }
 
+namespace {
+
+// Makes `items` hold n text items over the chart's other items.
+void keepTextItems(std::vector<QGraphicsSimpleTextItem*>& items, std::size_t n, QChart* chart) {
+  while (items.size() > n) {
+    delete items.back();
+    items.pop_back();
+  }
+  while (items.size() < n) {
+    auto* item = new QGraphicsSimpleTextItem(chart);
+    item->setZValue(10);
+    items.push_back(item);
+  }
+}
+
+}  // namespace
+
 // The category names stand centred under their positions, whole, in a font
 // that shrinks with the room down to a readable size; where even that is
 // too wide for every position, only every 2nd, 5th, 10th ... name is shown,
 // starting with the first.
 void MainChart::placeCategoryNames() {
   QChart* c = chart();
-  while (nameLabels_.size() > static_cast<std::size_t>(names_.size())) {
-    delete nameLabels_.back();
-    nameLabels_.pop_back();
-  }
-  while (nameLabels_.size() < static_cast<std::size_t>(names_.size())) {
-    auto* item = new QGraphicsSimpleTextItem(c);
-    item->setZValue(10);
-    nameLabels_.push_back(item);
-  }
+  keepTextItems(nameLabels_, static_cast<std::size_t>(names_.size()), c);
   if (names_.isEmpty()) return;
   const QRectF plot = c->plotArea();
   const double slot = plot.width() / static_cast<double>(names_.size());
@@ -203,9 +215,6 @@ void MainChart::placeCategoryNames() {
     step = s;
     if (need <= slot * s) break;
   }
-  // The axis lays out its own names in this font, so that the room under
-  // the plot (and the foot line's place below it) fits these.
-  if (font != bottom_->labelsFont()) bottom_->setLabelsFont(font);
   const QFontMetricsF fm(font);
   for (int i = 0; i < names_.size(); ++i) {
     QGraphicsSimpleTextItem* item = nameLabels_[static_cast<std::size_t>(i)];
@@ -265,15 +274,7 @@ QStringList valueTexts(double v) {
 // fewer digits. Crowded bars get a smaller font.
 void MainChart::placeBarLabels() {
   QChart* c = chart();
-  while (barLabels_.size() > bars_.size()) {
-    delete barLabels_.back();
-    barLabels_.pop_back();
-  }
-  while (barLabels_.size() < bars_.size()) {
-    auto* item = new QGraphicsSimpleTextItem(c);
-    item->setZValue(10);
-    barLabels_.push_back(item);
-  }
+  keepTextItems(barLabels_, bars_.size(), c);
   if (bars_.empty()) return;
   const QRectF plot = c->plotArea();
   const double slot = plot.width() / static_cast<double>(bars_.size());
