@@ -1,8 +1,12 @@
 #include "batch/QtRuntime.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <memory>
 
 #include "ui/Main.h"
+#include "ui/Printing.h"
 
 #include <cstdio>
 
@@ -19,10 +23,25 @@ void batchQtMessages(QtMsgType type, const QMessageLogContext&, const QString& t
   std::fflush(stderr);
 }
 
+// Address space that must be free before the toolkit starts. The font
+// library under it does not survive an allocation that fails while it reads
+// its configuration or matches a font (it crashes rather than report it), so
+// the toolkit and its fonts start only with room to spare, and a command that
+// meets a system short of memory ends with the memory message instead.
+constexpr std::size_t StartingHeadroom = std::size_t{64} << 20;
+
+void requireHeadroom() {
+  std::unique_ptr<char[]> room(new char[StartingHeadroom]);
+  // Written as volatile so that the compiler keeps the allocation; the rest
+  // is never touched and takes no pages.
+  static_cast<volatile char*>(room.get())[0] = 0;
+}
+
 }  // namespace
 
 void ensureQtApplication() {
   if (QCoreApplication::instance()) return;
+  requireHeadroom();
   qInstallMessageHandler(batchQtMessages);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
@@ -35,6 +54,11 @@ void ensureQtApplication() {
   QApplication::setApplicationName(QStringLiteral("Volmar32"));
   // Qt takes the system locale for C conversions as well.
   useFixedDecimalPoint();
+  // The font configuration is read and the fonts printing uses are matched
+  // now, while the room checked above is there.
+  QFontDatabase::families();
+  for (const QFont& f : {QApplication::font(), outputListFont(), printFontFor(outputListFont())})
+    static_cast<void>(QFontMetrics(f).height());
 }
 
 }  // namespace volmar

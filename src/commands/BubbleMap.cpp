@@ -81,8 +81,10 @@ void adjgraphforselectedblockssamples1Click(Context& ctx) {
   }
   const std::string text = sh.inputBox("Rescale bubble size?", "default factor = ", "1.0");
   double factor = 1.0;
+  // Any size will do; a negative one has no meaning and one beyond the
+  // range of reals no size.
   const auto f = parseRealEntry(text);
-  if (f && *f >= 0 && *f <= MaxBubbleFactor) {
+  if (f && *f >= 0 && std::isfinite(static_cast<double>(*f))) {
     factor = static_cast<double>(*f);
   } else {
     sh.message("Wrong input. Default used.");

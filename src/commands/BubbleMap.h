@@ -9,9 +9,6 @@
 namespace volmar {
 
 inline constexpr const char* BubbleChartCaption = "Frequency of prototypes for selected block";
-// The range a bubble size factor must lie in; others are wrong input.
-inline constexpr double MaxBubbleFactor = 100;
-
 // Lays prototypes 1..NumPrototypes of the projection out on the 10 x 10
 // map: BubbleCol/BubbleRow from the x and the reversed y coordinate on one
 // common scale, and BubbleGrid[r, c] the largest BlockProtoFreq of

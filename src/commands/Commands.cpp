@@ -95,8 +95,11 @@ void open1Click(Context& ctx) {
     const std::string text = readTextFile(ctx.openDialog.fileName);
     std::vector<float> values;
     bool numbersLeft = false;
-    const int rows = readDataRows(text, shape.NumCases, shape.NumVars, values, &numbersLeft);
-    sh.message(std::to_string(rows) + " records read.");
+    int shortRow = 0;
+    const int rows = readDataRows(text, shape.NumCases, shape.NumVars, values, &numbersLeft, &shortRow);
+    std::string records = std::to_string(rows) + " records read.";
+    if (shortRow > 0) records += LineBreak + shortRowNote(shortRow, shape.NumVars);
+    sh.message(records);
     if (rows == 0) {
       sh.message(std::string("The file holds no data.") + LineBreak +
                  "Open a file with at least one row of numbers.");

@@ -61,8 +61,9 @@ std::string infoFileText(const Workspace& ws) {
 }
 
 std::string blocksTableFileText(const Workspace& ws) {
-  // As many rows as the table window shows (one per subsample for k-samples).
-  const int blocks = blockRowCount(ws);
+  // As many rows as the table window shows (one per subsample for k-samples);
+  // none before data have set a block size.
+  const int blocks = ws.KSamples || ws.BlockSize >= 1 ? blockRowCount(ws) : 0;
   const int protos = extent(ws.NumPrototypes, MaxPrototypes);
   std::string text;
   for (int b = 1; b <= blocks; ++b) {

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QWidget>
 #include <algorithm>
+#include <memory>
 
 #include "commands/Context.h"
 #include "commands/FileIO.h"
@@ -67,6 +68,7 @@ QFont printFontFor(const QFont& screenFont) {
   return f;
 }
 
+<<<<<<< HEAD
 void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint,
              const std::optional<PdfFile>& file) {
   if (!file && !writesPdfFile(printer)) {
@@ -74,6 +76,56 @@ void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintD
     if (!painter.begin(&printer)) throw CommandError("Printing failed: the printer could not be started.");
     paint(painter, printer);
     if (!painter.end()) throw CommandError("Printing failed: the printer did not finish the job.");
+=======
+namespace {
+
+// Memory set aside while a job is painted and given back when the painting
+// fails: ending a job writes its tail (fonts, page index), and after an
+// allocation failed, that tail needs memory that was not there.
+constexpr std::size_t EndingReserve = std::size_t{8} << 20;
+
+// Begins a painter on `device`, paints and ends it; false when the device
+// did not finish the job. Whatever fails on the way, the painter is ended
+// before the exception goes on: a painter still active when it is destroyed
+// finishes the job in its destructor, and when memory is short (as it often
+// is when painting fails) an allocation failing there ends the program.
+// `drop` first frees what the job holds, so that ending it needs little.
+bool paintAndEnd(QPaintDevice& device, const char* beginFailure,
+                 const std::function<void(QPainter&)>& paint, const std::function<void()>& drop) {
+  // It takes address space, not pages: only its first byte is written, and
+  // written as volatile so that the compiler keeps the allocation.
+  std::unique_ptr<char[]> reserve(new char[EndingReserve]);
+  static_cast<volatile char*>(reserve.get())[0] = 0;
+  auto painter = std::make_unique<QPainter>();
+  if (!painter->begin(&device)) throw CommandError(beginFailure);
+  try {
+    paint(*painter);
+    return painter->end();
+  } catch (...) {
+    reserve.reset();
+    try {
+      drop();
+      if (painter->isActive()) painter->end();
+    } catch (...) {
+      // Not even ending worked; the destructor would try again and fail
+      // the same way. The painter is left behind instead (a few hundred
+      // bytes) so that the first failure is the one reported.
+      static_cast<void>(painter.release());
+    }
+    throw;
+  }
+}
+
+}  // namespace
+
+void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint) {
+  if (!writesPdfFile(printer)) {
+    // A job that failed part way is aborted rather than printed.
+    const bool ended = paintAndEnd(
+        printer, "Printing failed: the printer could not be started.",
+        [&](QPainter& painter) { paint(painter, printer); }, [&] { printer.abort(); });
+    if (!ended) throw CommandError("Printing failed: the printer did not finish the job.");
+>>>>>>> issue-25-26-small
     return;
   }
   QBuffer pdf;
@@ -84,10 +136,15 @@ void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintD
     writer.setPageLayout(printer.pageLayout());
     writer.setTitle(printer.docName());
     writer.setCreator(QStringLiteral("Volmar"));
-    QPainter painter;
-    if (!painter.begin(&writer)) throw CommandError("Printing failed: the PDF could not be started.");
-    paint(painter, writer);
-    painter.end();
+    // After a failure the pages so far are dropped: no file is written.
+    paintAndEnd(
+        writer, "Printing failed: the PDF could not be started.",
+        [&](QPainter& painter) { paint(painter, writer); },
+        [&] {
+          pdf.buffer().clear();
+          pdf.buffer().squeeze();
+          pdf.seek(0);
+        });
   }
   const QByteArray bytes = pdf.data();
   const std::string contents(bytes.constData(), static_cast<std::size_t>(bytes.size()));

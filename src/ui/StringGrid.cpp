@@ -47,9 +47,11 @@ void StringGrid::setCells(const GridCells& cells) {
   for (int c = 0; c < cols; ++c)
     if (columnWidth(c) < defaultColWidth_) setColumnWidth(c, defaultColWidth_);
   resizeRowsToContents();
-  // The corner text may be wider than the row headers.
+  // The corner text may be wider than the row headers, and a grid without
+  // columns or rows has headers of no size: they keep room for the corner.
   const int cornerWidth = corner_->fontMetrics().horizontalAdvance(corner_->text()) + 12;
   verticalHeader()->setMinimumWidth(cornerWidth);
+  horizontalHeader()->setMinimumHeight(corner_->fontMetrics().height() + 6);
   updateGeometries();
 }
 

@@ -9,6 +9,8 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "commands/BubbleMap.h"
 #include "ui/Printing.h"
@@ -53,7 +55,18 @@ void BubbleChartView::setBubbles(const BubbleChart& bubbles) {
   // The title's first line is empty; the foot stands under the bottom axis.
   chart()->setTitle(QStringLiteral("<br>") + QString::fromStdString(bubbles.title).toHtmlEscaped());
   auto* bottom = qobject_cast<QValueAxis*>(chart()->axes(Qt::Horizontal).value(0));
-  if (bottom) bottom->setTitleText(QString::fromStdString(bubbles.foot));
+  if (bottom) {
+    bottom->setTitleText(QString::fromStdString(bubbles.foot));
+    // The bottom axis follows the map rows the bubbles stand in, with one
+    // step to spare on either side, as the left axis does for the columns.
+    double lo = 0, hi = BubbleGridSize - 1;
+    for (const Bubble& b : bubbles.bubbles) {
+      lo = std::min(lo, b.x);
+      hi = std::max(hi, b.x);
+    }
+    bottom->setRange(std::floor(lo) - 1, std::ceil(hi) + 1);
+    bottom->setTickCount(static_cast<int>(std::ceil(hi) - std::floor(lo)) + 3);
+  }
   auto* series = qobject_cast<QScatterSeries*>(chart()->series().value(0));
   if (series) {
     series->clear();
@@ -71,9 +84,11 @@ QColor BubbleChartView::pointColour(int i) {
   return palette[i % static_cast<int>(std::size(palette))];
 }
 
-QPointF BubbleChartView::centre(int i) const {
+QPointF BubbleChartView::centre(int i) const { return mapFromScene(sceneCentre(i)); }
+
+QPointF BubbleChartView::sceneCentre(int i) const {
   const Bubble& b = chart_.bubbles[static_cast<std::size_t>(i)];
-  return mapFromScene(chart()->mapToPosition(QPointF(b.x, b.y)));
+  return chart()->mapToPosition(QPointF(b.x, b.y));
 }
 
 double BubbleChartView::pixelRadius(int i) const {
@@ -81,37 +96,108 @@ double BubbleChartView::pixelRadius(int i) const {
   return std::max(0.0, chart_.bubbles[static_cast<std::size_t>(i)].radius) * unit;
 }
 
+QFont BubbleChartView::labelFont() const {
+  QFont f = font();
+  f.setBold(true);
+  return f;
+}
+
+std::vector<QRectF> BubbleChartView::labelBoxes() const {
+  const int n = static_cast<int>(chart_.bubbles.size());
+  std::vector<QRectF> boxes(static_cast<std::size_t>(n));
+  const QFontMetricsF fm(labelFont());
+  const QRectF plot = chart()->plotArea();
+  // Whether a box covers part of another bubble that has a radius.
+  const auto covers = [&](const QRectF& box, int own) {
+    int hits = 0;
+    for (int j = 0; j < n; ++j) {
+      const double r = pixelRadius(j);
+      if (j == own || !(r > 0)) continue;
+      const QPointF c = sceneCentre(j);
+      const double dx = std::max({box.left() - c.x(), 0.0, c.x() - box.right()});
+      const double dy = std::max({box.top() - c.y(), 0.0, c.y() - box.bottom()});
+      hits += dx * dx + dy * dy < r * r;
+    }
+    return hits;
+  };
+  for (int i = 0; i < n; ++i) {
+    const Bubble& b = chart_.bubbles[static_cast<std::size_t>(i)];
+    if (b.label.empty()) continue;
+    const QString text = QString::fromStdString(b.label);
+    QRectF box(0, 0, fm.horizontalAdvance(text) + 4, fm.height());
+    const QPointF c = sceneCentre(i);
+    const double r = pixelRadius(i);
+    const double halfDiagonal = std::hypot(box.width(), box.height()) / 2;
+    // On the bubble when it holds the whole box with room to spare, so that
+    // the ring around the box still shows the bubble; at the point of a
+    // bubble of radius 0; otherwise beside the bubble, on the first side
+    // that stays in the plot and covers no other bubble.
+    box.moveCenter(c);
+    if (r == 0 || halfDiagonal <= 0.75 * r) {
+      boxes[static_cast<std::size_t>(i)] = box;
+      continue;
+    }
+    const double gap = std::min(r, plot.width()) + 2;
+    const QPointF sides[] = {{gap + box.width() / 2, 0},
+                             {-gap - box.width() / 2, 0},
+                             {0, -std::min(r, plot.height()) - 2 - box.height() / 2},
+                             {0, std::min(r, plot.height()) + 2 + box.height() / 2}};
+    QRectF best;
+    int bestScore = -1;
+    for (const QPointF& side : sides) {
+      QRectF candidate = box;
+      candidate.moveCenter(c + side);
+      const int score = covers(candidate, i) * 2 + !plot.contains(candidate);
+      if (bestScore < 0 || score < bestScore) {
+        best = candidate;
+        bestScore = score;
+      }
+      if (score == 0) break;
+    }
+    boxes[static_cast<std::size_t>(i)] = best;
+  }
+  return boxes;
+}
+
+QRectF BubbleChartView::labelRect(int i) const {
+  const QRectF box = labelBoxes()[static_cast<std::size_t>(i)];
+  return QRectF(mapFromScene(box.topLeft()), mapFromScene(box.bottomRight()));
+}
+
 void BubbleChartView::drawForeground(QPainter* painter, const QRectF& rect) {
   QChartView::drawForeground(painter, rect);
   painter->save();
-  const double unit = chart()->plotArea().height() / (AxisMax - AxisMin);
-  for (int i = 0; i < static_cast<int>(chart_.bubbles.size()); ++i) {
-    const Bubble& b = chart_.bubbles[static_cast<std::size_t>(i)];
-    const double r = std::max(0.0, b.radius) * unit;
-    if (r <= 0) continue;
-    const QPointF c = chart()->mapToPosition(QPointF(b.x, b.y));
+  const int n = static_cast<int>(chart_.bubbles.size());
+  // The largest first, so that no bubble hides a smaller one.
+  std::vector<int> order(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) order[static_cast<std::size_t>(i)] = i;
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return pixelRadius(a) > pixelRadius(b); });
+  // A circle wider than the whole chart covers it all: drawn at that size.
+  const QRectF whole = chart()->geometry();
+  const double widest = std::hypot(whole.width(), whole.height()) * 2;
+  for (const int i : order) {
+    const double r = std::min(pixelRadius(i), widest);
+    if (!(r > 0)) continue;
     QColor fill = pointColour(i);
     fill.setAlpha(200);
     painter->setPen(QPen(Qt::black, 1));
     painter->setBrush(fill);
-    painter->drawEllipse(c, r, r);
+    painter->drawEllipse(sceneCentre(i), r, r);
   }
-  // Labels over every bubble, so that a large one does not hide them.
-  QFont f = font();
-  f.setBold(true);
+  // Labels over the bubbles: on a bubble large enough to show around them,
+  // beside a smaller one.
+  const QFont f = labelFont();
   painter->setFont(f);
-  const QFontMetrics fm(f);
-  for (const Bubble& b : chart_.bubbles) {
+  const std::vector<QRectF> boxes = labelBoxes();
+  for (int i = 0; i < n; ++i) {
+    const Bubble& b = chart_.bubbles[static_cast<std::size_t>(i)];
     if (b.label.empty()) continue;
-    const QString text = QString::fromStdString(b.label);
-    const QPointF c = chart()->mapToPosition(QPointF(b.x, b.y));
-    QRectF box(0, 0, fm.horizontalAdvance(text) + 4, fm.height());
-    box.moveCenter(c);
+    const QRectF& box = boxes[static_cast<std::size_t>(i)];
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(255, 255, 255, 170));
     painter->drawRect(box);
     painter->setPen(Qt::black);
-    painter->drawText(box, Qt::AlignCenter, text);
+    painter->drawText(box, Qt::AlignCenter, QString::fromStdString(b.label));
   }
   painter->restore();
 }

@@ -3,6 +3,7 @@
 #include <QChartView>
 #include <QMainWindow>
 #include <functional>
+#include <vector>
 
 #include "commands/Shell.h"
 
@@ -12,7 +13,9 @@ namespace volmar {
 
 // A chart with one bubble series: every bubble a circle whose radius is in
 // units of the vertical axis (fixed from -1 to 10, no labels), coloured by
-// its position in the series, with its text label at its centre.
+// its position in the series, with its text label on it when the bubble is
+// large enough to show around the label, and beside it otherwise. The
+// bottom axis spans the bubbles' x values with one step to spare.
 class BubbleChartView : public QChartView {
   Q_OBJECT
 
@@ -24,6 +27,8 @@ class BubbleChartView : public QChartView {
   // Where the centre of bubble i lies in the view, and its radius in pixels.
   QPointF centre(int i) const;
   double pixelRadius(int i) const;
+  // Where the label box of bubble i lies in the view (empty without label).
+  QRectF labelRect(int i) const;
   // The colour of point i of the series.
   static QColor pointColour(int i);
 
@@ -31,6 +36,12 @@ class BubbleChartView : public QChartView {
   void drawForeground(QPainter* painter, const QRectF& rect) override;
 
  private:
+  // Bubble i's centre in scene coordinates, where the chart is drawn.
+  QPointF sceneCentre(int i) const;
+  QFont labelFont() const;
+  // The label boxes of all bubbles in scene coordinates.
+  std::vector<QRectF> labelBoxes() const;
+
   BubbleChart chart_;
 };
 

@@ -82,6 +82,49 @@ TEST(BatchPrinting, AFileThatCannotBeWrittenEndsTheScriptWithItsReason) {
   }
 }
 
+// Printing while memory runs out: under address-space limits from where
+// the run cannot get far to where it completes, every run ends with exit 0,
+// or with exit 1 and the out-of-memory message, never killed by a signal
+// (an allocation failing again while a half-done page is unwound used to
+// abort the program). One thread, so that the limits meet the printing
+// rather than the starting of training threads.
+TEST(BatchPrinting, PrintingShortOfMemoryEndsWithTheMemoryMessage) {
+  TempDir dir;
+  const std::string train = "open " + irisPath() + " vars=4\nparameterize lower=1 upper=3 trials=2 epochs=6\ntrain\n";
+  // The font cache of these runs is their own; one run without a limit
+  // fills it.
+  const std::string fonts = privateFontConfig(dir, dir.file("font-cache"));
+  const BatchResult warm =
+      runBatchWithAddressSpace({dir.write("warm.vb", train + "print listbox " + dir.file("warm.pdf") + "\n")}, 0, fonts);
+  ASSERT_EQ(warm.status, 0) << warm.err.substr(0, 2000);
+  for (const char* command : {"print listbox", "print graph"}) {
+    SCOPED_TRACE(command);
+    const std::string script =
+        dir.write("print.vb", train + command + " " + dir.file("out.pdf") + " replace=yes\nshow chart\n");
+    int completed = 0, outOfMemoryWhilePrinting = 0;
+    for (rlim_t mb = 96; mb <= 220; mb += 4) {
+      SCOPED_TRACE(std::to_string(mb) + " MB");
+      const BatchResult r = runBatchWithAddressSpace({"--threads", "1", "--seed", "5", script}, mb << 20, fonts);
+      ASSERT_EQ(r.signal, 0) << r.err.substr(0, 2000);
+      ASSERT_TRUE(r.status == 0 || r.status == 1) << r.status << "\n" << r.err.substr(0, 2000);
+      if (r.status == 0) {
+        ++completed;
+        continue;
+      }
+      // A command that runs out says so; so does the run when reading the
+      // script is what runs out.
+      const bool inCommand = r.err.find("message: Not enough memory to complete the command.\n") != std::string::npos;
+      EXPECT_TRUE(inCommand || r.err.find("volmar-batch: not enough memory; the run was stopped\n") != std::string::npos)
+          << r.err.substr(0, 2000);
+      outOfMemoryWhilePrinting += inCommand && r.err.find("message: Training completed.") != std::string::npos;
+    }
+    // The limits must reach from a print that runs out of memory to one
+    // that completes, or the test shows nothing.
+    EXPECT_GE(outOfMemoryWhilePrinting, 1) << "no limit ran out of memory while printing: lower the limits";
+    EXPECT_GE(completed, 1) << "no limit let the run complete: raise the limits";
+  }
+}
+
 TEST(BatchPrinting, OnlyScriptsThatPrintStartQt) {
   TempDir dir;
   // A platform that does not exist makes starting Qt fail.

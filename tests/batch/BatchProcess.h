@@ -32,6 +32,7 @@ struct BatchOptions {
   std::string outPath;                   // replaces the file standard output goes to
   rlim_t fileSizeLimit = RLIM_INFINITY;  // ulimit -f, in bytes
   rlim_t memoryLimit = RLIM_INFINITY;    // ulimit -v (address space), in bytes
+  std::string fontConfig;                // FONTCONFIG_FILE for it, when not empty
   std::optional<Identity> as;            // the user it runs as (the tests run as root)
 };
 
@@ -51,6 +52,13 @@ class RunningBatch {
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+      if (options_.fontConfig.empty() || std::string(*e).rfind("FONTCONFIG_FILE=", 0) != 0) env.emplace_back(*e);
+    if (!options_.fontConfig.empty()) env.push_back("FONTCONFIG_FILE=" + options_.fontConfig);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     // Only async-signal-safe calls between fork and exec.
     pid_ = ::fork();
     if (pid_ != 0) return;
@@ -77,7 +85,7 @@ class RunningBatch {
     if (options_.as && (::setgroups(options_.as->groups.size(), options_.as->groups.data()) != 0 ||
                         ::setgid(options_.as->gid) != 0 || ::setuid(options_.as->uid) != 0))
       ::_exit(127);
-    ::execve(VOLMAR_BATCH_EXE, argv.data(), environ);
+    ::execve(VOLMAR_BATCH_EXE, argv.data(), envp.data());
     ::_exit(127);
   }
   ~RunningBatch() {
@@ -141,6 +149,28 @@ inline BatchResult runBatch(const std::vector<std::string>& args, const std::str
   BatchOptions options;
   options.outPath = outPath;
   return RunningBatch(args, input, options).wait();
+}
+
+// A font configuration with the system's fonts and settings whose cache
+// lies in `cacheDir`: a program that runs out of memory while it reads the
+// font cache writes a new one, and must not write it over the system's.
+inline std::string privateFontConfig(const TempDir& dir, const std::string& cacheDir) {
+  return dir.write("fonts.conf",
+                   "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+                   "<fontconfig>\n<dir>/usr/share/fonts</dir>\n<dir>/usr/local/share/fonts</dir>\n"
+                   "<include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n<cachedir>" +
+                       cacheDir + "</cachedir>\n</fontconfig>\n");
+}
+
+// Runs volmar-batch with its address space limited to `bytes` (as a system
+// short of memory would leave it; no limit when 0), with the font
+// configuration `fontConfig`.
+inline BatchResult runBatchWithAddressSpace(const std::vector<std::string>& args, rlim_t bytes,
+                                            const std::string& fontConfig) {
+  BatchOptions options;
+  if (bytes != 0) options.memoryLimit = bytes;
+  options.fontConfig = fontConfig;
+  return RunningBatch(args, "", options).wait();
 }
 
 // Runs a script written to a file of its own.

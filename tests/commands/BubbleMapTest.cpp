@@ -89,14 +89,20 @@ TEST_F(BubbleMap, CellsComeFromTheProjectionOnOneScale) {
   EXPECT_EQ(ws->BubbleCol[1], 0);
 }
 
-TEST_F(BubbleMap, TheFactorScalesEveryRadiusWithinItsLimits) {
+// Every finite factor of 0 or more scales the radii, however large; an
+// answer that is no number, a negative one or one beyond the range of
+// reals is wrong input and the default 1.0 is used.
+TEST_F(BubbleMap, TheFactorScalesEveryRadius) {
   struct Case {
     const char* answer;
     double factor;
     bool wrong;
   };
-  const Case cases[] = {{"2", 2, false},     {"0", 0, false},   {"100", 100, false}, {" 0.5 ", 0.5, false},
-                        {"abc", 1, true},    {"-1", 1, true},   {"100.5", 1, true},  {"", 1, true}};
+  const Case cases[] = {{"2", 2, false},        {"0", 0, false},        {"100", 100, false},
+                        {" 0.5 ", 0.5, false},  {"100.5", 100.5, false}, {"150", 150, false},
+                        {"1e300", 1e300, false}, {"abc", 1, true},       {"-1", 1, true},
+                        {"-0.001", 1, true},    {"1e400", 1, true},     {"1e9999", 1, true},
+                        {"", 1, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answer);
     const auto chart = run("2", c.answer);

@@ -70,23 +70,62 @@ TEST_F(OpenCommand, ACommaStopsTheReadAndChangesNothing) {
   EXPECT_EQ(shell.status(), "Read data...");
 }
 
-TEST_F(OpenCommand, BlankLinesAfterTheLastRowAddAZeroRow) {
-  open("1 2\r\n3 4\r\n", "30000", "2");
-  EXPECT_EQ(ws->NumCases, 2);
-  open("1 2\r\n3 4\r\n\r\n\r\n", "30000", "2");
-  EXPECT_EQ(ws->NumCases, 3);
-  EXPECT_EQ(ws->DataMatrix(3, 1), 0.0f);
-  EXPECT_EQ(ws->DataMatrix(3, 2), 0.0f);
-  EXPECT_EQ(shell.messages.back(), "3 records read.");
+// The end of the file adds no data: blank lines after the last row add no
+// row, and a row the end cuts short is left out and said so; the matrix
+// beyond the rows read keeps what it held.
+TEST_F(OpenCommand, TheEndOfTheFileAddsNoRowAndACutShortRowIsLeftOut) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* cases;
+    const char* vars;
+    int rows;
+    std::vector<std::string> messages;
+  };
+  const std::string twoRows = "1 2\r\n3 4";
+  const std::vector<std::string> two{"2 records read."};
+  const Case cases[] = {
+      {"line end after the last row", twoRows + "\r\n", "30000", "2", 2, two},
+      {"no line end after the last row", twoRows, "30000", "2", 2, two},
+      {"blank lines", twoRows + "\r\n\r\n\r\n", "30000", "2", 2, two},
+      {"lines of blanks and tabs", twoRows + "\r\n \t \r\n\t\n   ", "30000", "2", 2, two},
+      {"blank lines before a Ctrl-Z", twoRows + "\r\n\r\n\x1a" + "5 6\r\n", "30000", "2", 2, two},
+      {"last row cut short", "1 2 3\n4", "30000", "3", 1,
+       {"1 records read.\r\nThe last row held only 1 of 3 values and was left out."}},
+      {"cut short, then blank lines", "1 2 3\n4 5\n\n  \n", "30000", "3", 1,
+       {"1 records read.\r\nThe last row held only 2 of 3 values and was left out."}},
+      {"a row over two lines cut short", "1 2\n3 4\n5 6\n7\n", "30000", "4", 1,
+       {"1 records read.\r\nThe last row held only 3 of 4 values and was left out."}},
+      {"a short row beyond the cases asked for", twoRows + "\r\n5\r\n", "2", "2", 2,
+       {"2 records read.", "The file holds more numbers after case 2, the last of the 2 cases asked for; "
+                           "they were not read."}},
+      {"a short row within the cases asked for", twoRows + "\r\n5\r\n", "3", "2", 2,
+       {"2 records read.\r\nThe last row held only 1 of 2 values and was left out."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int i = 1; i <= 4; ++i)
+      for (int v = 1; v <= 4; ++v) ws->DataMatrix(i, v) = 9;
+    shell.messages.clear();
+    open(c.text, c.cases, c.vars);
+    EXPECT_EQ(ws->NumCases, c.rows);
+    EXPECT_EQ(shell.messages, c.messages);
+    EXPECT_EQ(ws->DataMatrix(1, 1), 1.0f);
+    for (int v = 1; v <= 4; ++v) EXPECT_EQ(ws->DataMatrix(c.rows + 1, v), 9.0f) << v;
+  }
 }
 
-TEST_F(OpenCommand, ALastRowCutShortIsCompletedWithZeros) {
-  ws->DataMatrix(2, 3) = 9;
-  open("1 2 3\n4", "30000", "3");
-  EXPECT_EQ(ws->NumCases, 2);
-  EXPECT_EQ(ws->DataMatrix(2, 1), 4.0f);
-  EXPECT_EQ(ws->DataMatrix(2, 2), 0.0f);
-  EXPECT_EQ(ws->DataMatrix(2, 3), 0.0f);
+// A file whose only row is cut short holds no data: nothing is taken.
+TEST_F(OpenCommand, AFileOfOneCutShortRowHoldsNoData) {
+  ws->NumCases = 5;
+  ws->NumVars = 2;
+  open("1 2\r\n", "30000", "3");
+  EXPECT_EQ(shell.messages, (std::vector<std::string>{
+                                "0 records read.\r\nThe last row held only 2 of 3 values and was left out.",
+                                "The file holds no data.\r\nOpen a file with at least one row of numbers."}));
+  EXPECT_EQ(ws->NumCases, 5);
+  EXPECT_EQ(ws->NumVars, 2);
+  EXPECT_FALSE(shell.enabled(MenuItem::Parameterize1));
 }
 
 TEST_F(OpenCommand, ReadsNoMoreRowsThanCasesEntered) {

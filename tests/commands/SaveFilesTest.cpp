@@ -127,6 +127,21 @@ TEST_F(ResultFiles, BlocksTableBeforeItIsComputedHoldsZeros) {
   EXPECT_EQ(blocksTableFileText(*ws), " 0 0 0 0\r\n");
 }
 
+// Before any data no block size is set: the command writes a file of no
+// lines, not a lone line end.
+TEST_F(ResultFiles, BlocksTableBeforeAnyDataIsAnEmptyFile) {
+  ASSERT_EQ(ws->BlockSize, 0);
+  const std::string path = dir.file("t.bsp");
+  shell.saveFiles.push_back(path);
+  runCommand(ctx, blocksSamplesxPrototypestable2Click);
+  EXPECT_EQ(shell.messages, std::vector<std::string>{"Contingency table (abs frequencies) written."});
+  ASSERT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(readFile(path), "");
+  // Prototypes without data, as a prototypes file read first leaves them.
+  ws->NumPrototypes = 3;
+  EXPECT_EQ(blocksTableFileText(*ws), "");
+}
+
 // ---- The four commands ------------------------------------------------------
 
 struct Writer {

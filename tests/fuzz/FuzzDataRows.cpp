@@ -1,6 +1,7 @@
 // Data row reader: what it accepts is finite, its count of rows matches the
-// values it returns and the workspace reader agrees with it; what it
-// refuses gets a message of bounded length that starts as it must.
+// values it returns, each stands in the file as a token, and the workspace
+// reader agrees with it; what it refuses gets a message of bounded length
+// that starts as it must.
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -43,6 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::require(rows.size() == static_cast<std::size_t>(n) * static_cast<std::size_t>(vars), "values match rows");
   for (const float v : rows) fuzz::require(std::isfinite(v), "accepted values are finite");
   fuzz::require(!left || n == cases, "numbers are left only after the last case");
+  // Every value read stands in the file: the end invents none.
+  std::size_t tokens = 0;
+  bool inToken = false;
+  for (const char ch : text.substr(0, text.find('\x1a'))) {
+    const bool sep = static_cast<unsigned char>(ch) <= 32;
+    tokens += !sep && !inToken;
+    inToken = !sep;
+  }
+  fuzz::require(rows.size() <= tokens, "no value is made up at the end of the file");
 
   // The reader into the workspace gives the same rows, bit for bit.
   static auto ws = Workspace::create();

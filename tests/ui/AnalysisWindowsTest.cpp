@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QCheckBox>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -188,6 +189,69 @@ TEST_F(AnalysisWindows, TheBubbleChartIsDrawnSavedAsABitmapAndPrinted) {
   in.read(head.data(), 4);
   EXPECT_EQ(head, "%PDF");
   EXPECT_GT(volmar::test::pdfInkPixels(pdf, 1), 50);
+}
+
+// Block 2 of the airlines sample holds bubbles of a sixth of a map step
+// beside larger ones: on the rendered chart every bubble of positive radius
+// shows its own colour over most of its area (no label box hides it), and
+// every label stands in the chart.
+TEST_F(AnalysisWindows, EveryBubbleWithARadiusStaysVisibleBesideTheLabels) {
+  win->action(M::BlockssamplesxPrototypescontingencytable1)->trigger();
+  for (const char* factor : {"1", "0.5", "2"}) {
+    SCOPED_TRACE(factor);
+    ask.inputs = {"2", factor};
+    const std::size_t open = windows<TForm10>().size();
+    win->action(M::Adjgraphforselectedblockssamples1)->trigger();
+    ASSERT_EQ(windows<TForm10>().size(), open + 1);
+    TForm10* form = windows<TForm10>().back();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    QApplication::processEvents();
+    BubbleChartView* view = form->chart1();
+    const QImage shot = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(shot.isNull());
+    const double ratio = shot.devicePixelRatio();
+    int small = 0, checked = 0;
+    for (int i = 0; i < 100; ++i) {
+      const Bubble& b = view->bubbles().bubbles[static_cast<std::size_t>(i)];
+      if (!b.label.empty()) {
+        EXPECT_TRUE(view->rect().contains(view->labelRect(i).toRect())) << b.label;
+      }
+      if (!(b.radius > 0)) continue;
+      const QColor colour = BubbleChartView::pointColour(i);
+      // The fill is drawn with alpha 200 over a white plot.
+      const auto blend = [](int c) { return (c * 200 + 255 * 55) / 255; };
+      const int er = blend(colour.red()), eg = blend(colour.green()), eb = blend(colour.blue());
+      if (er > 240 && eg > 240 && eb > 240) continue;  // a white bubble on white: nothing to tell
+      const QPointF c = view->centre(i);
+      const double r = view->pixelRadius(i);
+      if (r > shot.width()) continue;  // covers the whole chart
+      // The inner disc, clear of the outline, within the picture.
+      const double inner = std::max(1.0, r - 1.5);
+      int inside = 0, own = 0;
+      for (int y = static_cast<int>(c.y() - inner); y <= static_cast<int>(c.y() + inner); ++y)
+        for (int x = static_cast<int>(c.x() - inner); x <= static_cast<int>(c.x() + inner); ++x) {
+          if (std::hypot(x + 0.5 - c.x(), y + 0.5 - c.y()) > inner) continue;
+          const QPoint px(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
+          if (!shot.rect().contains(px)) continue;
+          ++inside;
+          const QColor got = shot.pixelColor(px);
+          if (std::abs(got.red() - er) < 40 && std::abs(got.green() - eg) < 40 && std::abs(got.blue() - eb) < 40)
+            ++own;
+        }
+      ++checked;
+      small += r < 12;
+      // The bubbles of a sixth of a step have a few dozen pixels: most
+      // of them must show the bubble's colour.
+      EXPECT_GE(own * 10, inside * 4) << "bubble " << i << " (" << b.label << ", radius " << b.radius
+                                      << ", " << r << " px): " << own << " of " << inside << " pixels";
+    }
+    EXPECT_GE(checked, 2);
+    if (std::string(factor) == "1") {
+      EXPECT_GE(small, 2) << "the sample has no small bubbles any more";
+    }
+    form->close();
+  }
 }
 
 // The bubble window's bitmap and PDF on a disk that fills up while they are
