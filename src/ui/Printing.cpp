@@ -68,15 +68,6 @@ QFont printFontFor(const QFont& screenFont) {
   return f;
 }
 
-<<<<<<< HEAD
-void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint,
-             const std::optional<PdfFile>& file) {
-  if (!file && !writesPdfFile(printer)) {
-    QPainter painter;
-    if (!painter.begin(&printer)) throw CommandError("Printing failed: the printer could not be started.");
-    paint(painter, printer);
-    if (!painter.end()) throw CommandError("Printing failed: the printer did not finish the job.");
-=======
 namespace {
 
 // Memory set aside while a job is painted and given back when the painting
@@ -118,14 +109,14 @@ bool paintAndEnd(QPaintDevice& device, const char* beginFailure,
 
 }  // namespace
 
-void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint) {
-  if (!writesPdfFile(printer)) {
+void printOn(QPrinter& printer, const std::function<void(QPainter&, QPagedPaintDevice&)>& paint,
+             const std::optional<PdfFile>& file) {
+  if (!file && !writesPdfFile(printer)) {
     // A job that failed part way is aborted rather than printed.
     const bool ended = paintAndEnd(
         printer, "Printing failed: the printer could not be started.",
         [&](QPainter& painter) { paint(painter, printer); }, [&] { printer.abort(); });
     if (!ended) throw CommandError("Printing failed: the printer did not finish the job.");
->>>>>>> issue-25-26-small
     return;
   }
   QBuffer pdf;
