@@ -14,7 +14,9 @@
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "../ui/ScriptedPrompter.h"
 #include "core/Parallel.h"
@@ -87,9 +89,12 @@ int place(WId id) {
   return -1;
 }
 
-// Asks the window manager to close a window, as its close box does.
+// Asks the window manager to close a window, as its close box does, and
+// gives it time to pass the request on, without handling any event here:
+// the request waits for the program's own next look at its events.
 void closeThroughWindowManager(WId id) {
-  QProcess::startDetached("wmctrl", {"-i", "-c", QStringLiteral("0x%1").arg(id, 0, 16)});
+  ASSERT_EQ(QProcess::execute("wmctrl", {"-i", "-c", QStringLiteral("0x%1").arg(id, 0, 16)}), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
 class WindowSystem : public ::testing::Test {
