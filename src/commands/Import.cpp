@@ -1,0 +1,422 @@
+#include "commands/Import.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+#include "commands/FileIO.h"
+#include "commands/SaveFiles.h"
+#include "core/NumberReader.h"
+#include "io/CsvReader.h"
+
+namespace volmar {
+
+namespace {
+
+std::string_view trimmed(std::string_view s) {
+  const std::size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string_view::npos) return {};
+  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+std::string quoted(std::string_view s) { return quoteToken(s); }
+
+bool endsWith(std::string_view s, std::string_view tail) {
+  if (s.size() < tail.size()) return false;
+  for (std::size_t i = 0; i < tail.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i]) return false;
+  return true;
+}
+
+// What a cell holds.
+enum class Cell { Missing, Number, Text, OutOfRange };
+
+// Reads cells by the program's number rules, with the decimal comma where
+// the file uses it, and tells missing values apart: a blank cell, "NA" and
+// the user's missing codes (numbers compared by value, other codes by text).
+class CellReader {
+ public:
+  CellReader(bool decimalComma, const std::vector<std::string>& codes) : decimalComma_(decimalComma) {
+    for (const std::string& c : codes) {
+      const std::string_view t = trimmed(c);
+      if (t.empty()) continue;
+      if (const auto v = number(t)) codeValues_.push_back(static_cast<double>(*v));
+      else codeTexts_.emplace_back(t);
+    }
+  }
+
+  Cell read(std::string_view cell, float& value) const {
+    const std::string_view t = trimmed(cell);
+    if (t.empty() || t == "NA") return Cell::Missing;
+    const auto v = number(t);
+    if (!v) {
+      if (std::find(codeTexts_.begin(), codeTexts_.end(), t) != codeTexts_.end()) return Cell::Missing;
+      return isRealToken(decimalComma_ ? withPoint(t) : std::string(t)) ? Cell::OutOfRange : Cell::Text;
+    }
+    if (std::find(codeValues_.begin(), codeValues_.end(), static_cast<double>(*v)) != codeValues_.end())
+      return Cell::Missing;
+    if (std::fabs(*v) > static_cast<long double>(FLT_MAX)) return Cell::OutOfRange;
+    value = static_cast<float>(*v);
+    return Cell::Number;
+  }
+
+ private:
+  static std::string withPoint(std::string_view t) {
+    std::string s(t);
+    std::replace(s.begin(), s.end(), ',', '.');
+    return s;
+  }
+
+  std::optional<long double> number(std::string_view t) const {
+    if (decimalComma_ && t.find(',') != std::string_view::npos) {
+      // One decimal comma at most; "1,2,3" is no number.
+      if (std::count(t.begin(), t.end(), ',') > 1 || t.find('.') != std::string_view::npos) return std::nullopt;
+      return parseReal(withPoint(t));
+    }
+    return parseReal(t);
+  }
+
+  bool decimalComma_;
+  std::vector<double> codeValues_;
+  std::vector<std::string> codeTexts_;
+};
+
+std::string raggedMessage(int line, std::size_t fields, std::size_t header) {
+  return "Line " + std::to_string(line) + " has " + std::to_string(fields) + " fields; the header line has " +
+         std::to_string(header) + "." + LineBreak + "Nothing was imported.";
+}
+
+std::size_t indexOf(const SurveyFile& file, const std::string& name) {
+  for (std::size_t i = 0; i < file.variables.size(); ++i)
+    if (file.variables[i].name == name) return i;
+  throw CommandError("The file has no variable " + quoted(name) + ".");
+}
+
+SurveyFile scanCsv(const std::string& path, const CsvFormat& format) {
+  SurveyFile file;
+  file.path = path;
+  file.format = "CSV";
+  bool header = true;
+  std::size_t columns = 0;
+  std::optional<CellReader> cells;
+  try {
+    file.separator = io::readCsv(
+        path, format.separator,
+        [&](const io::CsvRecord& r) {
+          if (header) {
+            header = false;
+            columns = r.fields.size();
+            for (std::size_t i = 0; i < columns; ++i) {
+              SurveyVariable v;
+              v.name = std::string(trimmed(r.fields[i]));
+              if (v.name.empty()) v.name = "column" + std::to_string(i + 1);
+              file.variables.push_back(std::move(v));
+            }
+            return true;
+          }
+          if (!cells) {
+            // Known once the header has given the separator.
+            file.decimalComma = format.decimalComma.value_or(r.separator != ',');
+            cells.emplace(file.decimalComma, std::vector<std::string>{});
+          }
+          if (r.fields.size() != columns) throw CommandError(raggedMessage(r.line, r.fields.size(), columns));
+          ++file.rows;
+          for (std::size_t i = 0; i < columns; ++i) {
+            SurveyVariable& v = file.variables[i];
+            float x = 0;
+            const Cell c = cells->read(r.fields[i], x);
+            if (c == Cell::Missing) ++v.missing;
+            if (c == Cell::Text && v.numeric) {
+              v.numeric = false;
+              v.firstTextLine = r.line;
+              v.firstText = std::string(r.fields[i]);
+            }
+          }
+          return true;
+        },
+        MaxInputFileBytes);
+  } catch (const io::CsvError& e) {
+    throw CommandError(e.what());
+  }
+  if (!cells) file.decimalComma = format.decimalComma.value_or(file.separator != ',');
+  if (file.decimalComma && file.separator == ',')
+    throw CommandError("A file separated by \",\" cannot use the decimal comma.");
+  // Names must tell the columns apart.
+  std::map<std::string, int> seen;
+  for (SurveyVariable& v : file.variables)
+    if (const int n = ++seen[v.name]; n > 1) v.name += "_" + std::to_string(n);
+  return file;
+}
+
+// The data read from the chosen columns: the complete cases, row by row.
+struct ChosenData {
+  std::vector<float> values;   // complete cases only, NumVars each
+  std::vector<std::int32_t> subsample;
+  DataNames names;
+  int rows = 0;
+  int complete = 0;
+  std::vector<int> missingPerVariable;
+  std::vector<int> lineOfRow;
+};
+
+std::string valueMessage(int line, const std::string& variable, std::string_view value, const char* what) {
+  return "Line " + std::to_string(line) + ": " + quoted(trimmed(value)) + " in the variable " + quoted(variable) +
+         " " + what + "." + LineBreak + "Nothing was imported.";
+}
+
+ChosenData readCsvColumns(const SurveyFile& file, const ImportOptions& o, const std::vector<std::size_t>& cols,
+                          std::optional<std::size_t> idCol, std::optional<std::size_t> subCol) {
+  ChosenData d;
+  const CellReader cells(file.decimalComma, o.missingCodes);
+  const std::size_t nv = cols.size();
+  d.missingPerVariable.assign(nv, 0);
+  d.values.reserve(std::min<std::size_t>(static_cast<std::size_t>(file.rows), MaxCases) * nv);
+  std::vector<float> row(nv);
+  bool header = true;
+  try {
+    io::readCsv(
+        file.path, file.separator,
+        [&](const io::CsvRecord& r) {
+          if (header) {
+            header = false;
+            return true;
+          }
+          if (r.fields.size() != file.variables.size())
+            throw CommandError(raggedMessage(r.line, r.fields.size(), file.variables.size()));
+          ++d.rows;
+          d.lineOfRow.push_back(r.line);
+          if (idCol) d.names.ids.emplace_back(trimmed(r.fields[*idCol]));
+          bool complete = true;
+          for (std::size_t k = 0; k < nv; ++k) {
+            const std::string& cell = r.fields[cols[k]];
+            switch (cells.read(cell, row[k])) {
+              case Cell::Missing:
+                complete = false;
+                ++d.missingPerVariable[k];
+                break;
+              case Cell::Text:
+                throw CommandError(valueMessage(r.line, file.variables[cols[k]].name, cell,
+                                                "is neither a number nor a missing code"));
+              case Cell::OutOfRange:
+                throw CommandError(valueMessage(r.line, file.variables[cols[k]].name, cell, "is out of range"));
+              case Cell::Number:
+                break;
+            }
+          }
+          std::int32_t group = 0;
+          if (subCol) {
+            const std::string& cell = r.fields[*subCol];
+            float s = 0;
+            const Cell c = cells.read(cell, s);
+            if (c == Cell::Missing) {
+              complete = false;
+            } else if (c != Cell::Number || s < 1 || s > MaxBlocks || s != std::floor(s)) {
+              throw CommandError(valueMessage(r.line, o.subsamples, cell,
+                                              "is no subsample number; subsample numbers must be whole numbers "
+                                              "from 1 to 20"));
+            } else {
+              group = static_cast<std::int32_t>(s);
+            }
+          }
+          if (!complete) {
+            d.names.caseOfRow.push_back(0);
+            return true;
+          }
+          ++d.complete;
+          d.names.caseOfRow.push_back(d.complete);
+          // Beyond the limit only the count goes on: the import is refused.
+          if (d.complete <= MaxCases) {
+            d.values.insert(d.values.end(), row.begin(), row.end());
+            if (subCol) d.subsample.push_back(group);
+          }
+          return true;
+        },
+        MaxInputFileBytes);
+  } catch (const io::CsvError& e) {
+    throw CommandError(e.what());
+  }
+  return d;
+}
+
+std::string plural(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::vector<std::string> defaultImportVariables(const SurveyFile& file, const std::string& id) {
+  std::vector<std::string> names;
+  for (const SurveyVariable& v : file.variables)
+    if (v.numeric && v.name != id && static_cast<int>(names.size()) < MaxImportVariables) names.push_back(v.name);
+  return names;
+}
+
+SurveyFile scanSurveyFile(const std::string& path, const CsvFormat& format) {
+  if (endsWith(path, ".sav") || endsWith(path, ".zsav") || endsWith(path, ".por") || endsWith(path, ".dta"))
+    throw CommandError("SPSS and Stata files cannot be imported yet by this version of Volmar." +
+                       std::string(LineBreak) + "Save the file as CSV and import that.");
+  return scanCsv(path, format);
+}
+
+void importSurveyData(Context& ctx, const SurveyFile& file, const ImportOptions& o) {
+  Shell& sh = ctx.shell;
+  Workspace& ws = ctx.ws;
+  // The choice first: everything it names must be in the file.
+  if (o.variables.empty()) throw CommandError("Choose at least one variable to import.");
+  if (static_cast<int>(o.variables.size()) > MaxImportVariables)
+    throw CommandError("At most " + std::to_string(MaxImportVariables) + " variables can be imported; " +
+                       std::to_string(o.variables.size()) + " were chosen.");
+  std::vector<std::size_t> cols;
+  for (const std::string& name : o.variables) {
+    const std::size_t c = indexOf(file, name);
+    if (std::find(cols.begin(), cols.end(), c) != cols.end())
+      throw CommandError("The variable " + quoted(name) + " is chosen twice.");
+    if (name == o.id) throw CommandError(quoted(name) + " is the ID and cannot also be a data variable.");
+    if (name == o.subsamples)
+      throw CommandError(quoted(name) + " gives the subsamples and cannot also be a data variable.");
+    cols.push_back(c);
+  }
+  std::optional<std::size_t> idCol, subCol;
+  if (!o.id.empty()) idCol = indexOf(file, o.id);
+  if (!o.subsamples.empty()) subCol = indexOf(file, o.subsamples);
+  if (o.kBlocks && !subCol.has_value() && (o.blockSize < 1 || o.blockSize > MaxBlocks))
+    throw CommandError("The block size must be from 1 to " + std::to_string(MaxBlocks) + ".");
+  if (o.kBlocks && subCol) throw CommandError("Data cannot be k-blocks and k-samples at once.");
+
+  sh.setStatus("Import data...");
+  ChosenData d = readCsvColumns(file, o, cols, idCol, subCol);
+  if (d.rows == 0)
+    throw CommandError(std::string("The file holds no data.") + LineBreak +
+                       "Import a file with a header line and at least one row of values.");
+  if (d.complete == 0)
+    throw CommandError("No case is complete: every row lacks a value of the chosen variables." +
+                       std::string(LineBreak) + "Nothing was imported.");
+  if (d.complete > MaxCases)
+    throw CommandError("The file holds " + std::to_string(d.complete) + " complete cases; at most " +
+                       std::to_string(MaxCases) + " can be imported." + LineBreak +
+                       "Nothing was imported. Cut the file into parts of at most " + std::to_string(MaxCases) +
+                       " cases (for example by region or wave) and import them one by one.");
+
+  // Everything is read: now the workspace takes it.
+  const auto nv = static_cast<int>(cols.size());
+  ws.NumCases = d.complete;
+  ws.NumVars = nv;
+  ws.KBlocks = o.kBlocks;
+  ws.KSamples = subCol.has_value();
+  ws.BlockSize = o.kBlocks ? o.blockSize : 1;
+  ws.CaseFirst = o.kBlocks ? o.caseFirst : ws.CaseFirst;
+  for (int c = 1; c <= d.complete; ++c) {
+    std::copy_n(d.values.data() + static_cast<std::size_t>(c - 1) * cols.size(), cols.size(), ws.DataMatrix.row(c));
+    if (subCol) ws.SubsampleOf[c] = d.subsample[static_cast<std::size_t>(c - 1)];
+  }
+  // Labels of earlier data say nothing about these cases.
+  ws.LabelsPrototypes = 0;
+  ws.LabelsReplications = 0;
+  d.names.imported = true;
+  d.names.idName = o.id.empty() ? "row" : o.id;
+  if (!idCol)
+    for (int r = 1; r <= d.rows; ++r) d.names.ids.push_back(std::to_string(r));
+  for (std::size_t c : cols) d.names.variables.push_back(file.variables[c].name);
+
+  // The report: cases read and left out, and the IDs' troubles.
+  const int left = d.rows - d.complete;
+  std::string report = plural(d.complete, "case", "cases") + " read, " + std::to_string(left) +
+                       " left out for missing values (" + plural(d.rows, "row", "rows") + " in the file).";
+  if (left > 0) {
+    std::vector<std::size_t> order(cols.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return d.missingPerVariable[a] > d.missingPerVariable[b]; });
+    std::string most;
+    for (std::size_t k = 0; k < order.size() && k < 3 && d.missingPerVariable[order[k]] > 0; ++k)
+      most += (most.empty() ? "" : ", ") + d.names.variables[order[k]] + " (" +
+              std::to_string(d.missingPerVariable[order[k]]) + ")";
+    if (!most.empty()) report += LineBreak + std::string("Missing most often: ") + most + ".";
+  }
+  sh.message(report);
+  if (idCol) {
+    std::unordered_map<std::string_view, int> firstRow;
+    int repeats = 0, blanks = 0;
+    std::string firstRepeat, firstBlank;
+    for (int r = 0; r < d.rows; ++r) {
+      const std::string& id = d.names.ids[static_cast<std::size_t>(r)];
+      const int line = d.lineOfRow[static_cast<std::size_t>(r)];
+      if (id.empty()) {
+        if (blanks++ == 0) firstBlank = "line " + std::to_string(line);
+        continue;
+      }
+      const auto [it, fresh] = firstRow.emplace(id, line);
+      if (!fresh && repeats++ == 0)
+        firstRepeat = "The ID " + quoted(id) + " of line " + std::to_string(line) + " repeats that of line " +
+                      std::to_string(it->second) + ".";
+    }
+    if (repeats > 0)
+      sh.message(firstRepeat + LineBreak + plural(repeats, "row repeats", "rows repeat") +
+                 " an earlier ID: segments cannot be merged back by " + quoted(o.id) + " alone.");
+    if (blanks > 0)
+      sh.message(plural(blanks, "row has", "rows have") + " no ID (the first on " + firstBlank + ").");
+  }
+  if (ws.NumCases % ws.BlockSize != 0)
+    sh.message(std::string("#ofVars modulo BlockSize must be 0!") + LineBreak + "Repeat input.");
+  ctx.names = std::move(d.names);
+  sh.enableMenu(MenuItem::Parameterize1, true);
+  sh.setStatus("Done.");
+}
+
+void import1Click(Context& ctx, const CsvFormat& format, const ImportChooser& choose) {
+  Shell& sh = ctx.shell;
+  sh.setStatus("Import data...");
+  if (!sh.executeOpenDialog(ctx.importDialog)) {
+    sh.setStatus("Done.");
+    return;
+  }
+  const SurveyFile file = scanSurveyFile(ctx.importDialog.fileName, format);
+  const auto options = choose(file);
+  if (!options) {
+    sh.setStatus("Done.");
+    return;
+  }
+  importSurveyData(ctx, file, *options);
+}
+
+std::string segmentsCsvText(const Context& ctx) {
+  const Workspace& ws = ctx.ws;
+  const DataNames& names = ctx.names;
+  const int reps = std::clamp(ws.LabelsReplications, 0, MaxReplications);
+  const int cases = std::clamp(ws.NumCases, 0, MaxCases);
+  std::string text = io::csvField(names.idHeading(), ',');
+  for (int r = 1; r <= reps; ++r) text += reps == 1 ? ",segment" : ",segment_r" + std::to_string(r);
+  text += "\r\n";
+  auto caseRow = [&](int c, const std::string& id) {
+    text += io::csvField(id, ',');
+    for (int r = 1; r <= reps; ++r) {
+      text += ',';
+      if (c >= 1 && c <= cases) text += std::to_string(ws.ClassLabels(c, r));
+    }
+    text += "\r\n";
+  };
+  if (names.imported) {
+    for (std::size_t row = 0; row < names.ids.size(); ++row) caseRow(names.caseOfRow[row], names.ids[row]);
+  } else {
+    for (int c = 1; c <= cases; ++c) caseRow(c, std::to_string(c));
+  }
+  return text;
+}
+
+void segmentswithIDs1Click(Context& ctx) {
+  Shell& sh = ctx.shell;
+  if (ctx.ws.LabelsPrototypes < 1 || ctx.ws.LabelsReplications < 1)
+    throw CommandError(std::string("There are no segments to save yet.") + LineBreak +
+                       "Train (or recall) on the data first.");
+  const auto choice = chooseSaveFile(sh, ctx.segmentsDialog, "csv", "*.csv", 1);
+  if (!choice) return;
+  sh.setStatus("Save segments...");
+  if (!writeChosenFile(sh, ctx.segmentsDialog, *choice, segmentsCsvText(ctx))) return;
+  sh.message("Segments with IDs written.");
+  sh.setStatus("Done.");
+}
+
+}  // namespace volmar
