@@ -4,13 +4,16 @@
 #include <cctype>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
 #include "commands/FileIO.h"
 #include "commands/SaveFiles.h"
+#include "core/NumberFormat.h"
 #include "core/NumberReader.h"
 #include "io/CsvReader.h"
+#include "io/SurveyReader.h"
 
 namespace volmar {
 
@@ -131,6 +134,7 @@ SurveyFile scanCsv(const std::string& path, const CsvFormat& format) {
             if (c == Cell::Missing) ++v.missing;
             if (c == Cell::Text && v.numeric) {
               v.numeric = false;
+              v.type = "text";
               v.firstTextLine = r.line;
               v.firstText = std::string(r.fields[i]);
             }
@@ -241,6 +245,156 @@ ChosenData readCsvColumns(const SurveyFile& file, const ImportOptions& o, const 
   return d;
 }
 
+bool isReaderFormat(const std::string& path) {
+  return endsWith(path, ".sav") || endsWith(path, ".zsav") || endsWith(path, ".por") || endsWith(path, ".dta");
+}
+
+std::vector<std::string_view> splitTabs(std::string_view line) {
+  std::vector<std::string_view> f;
+  for (;;) {
+    const std::size_t t = line.find('\t');
+    f.push_back(line.substr(0, t));
+    if (t == std::string_view::npos) return f;
+    line.remove_prefix(t + 1);
+  }
+}
+
+SurveyFile scanWithReader(const std::string& path) {
+  SurveyFile file;
+  file.path = path;
+  file.format = endsWith(path, ".dta") ? "Stata" : "SPSS";
+  std::string text;
+  try {
+    io::runSurveyReader({"scan", path}, "\"" + path + "\"", [&](std::string_view piece) {
+      if (text.size() + piece.size() > (std::size_t{64} << 20)) throw CommandError("The file describes too many variables.");
+      text.append(piece);
+    });
+  } catch (const io::SurveyReaderError& e) {
+    throw CommandError(e.what());
+  }
+  bool ended = false;
+  for (std::string_view rest = text; !rest.empty();) {
+    const std::size_t nl = rest.find('\n');
+    const std::string_view line = rest.substr(0, nl);
+    rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+    const auto f = splitTabs(line);
+    if (f[0] == "rows" && f.size() == 2) {
+      file.rows = parseInteger(f[1]).value_or(0);
+    } else if (f[0] == "var" && f.size() == 5) {
+      SurveyVariable v;
+      v.name = std::string(f[1]);
+      v.label = std::string(f[2]);
+      v.type = std::string(f[3]);
+      v.numeric = v.type == "number";
+      v.missing = parseInteger(f[4]).value_or(0);
+      file.variables.push_back(std::move(v));
+    } else if (f[0] == "vlabel" && f.size() == 4) {
+      const auto i = parseInteger(f[1]);
+      const auto value = parseReal(f[2]);
+      if (i && value && *i >= 0 && static_cast<std::size_t>(*i) < file.variables.size())
+        file.variables[static_cast<std::size_t>(*i)].valueLabels.emplace_back(static_cast<double>(*value), std::string(f[3]));
+    } else if (f[0] == "end") {
+      ended = true;
+    }
+  }
+  if (!ended) throw CommandError("The file reader gave an incomplete answer for \"" + path + "\".");
+  return file;
+}
+
+// The chosen columns through the reader: the same rules as for CSV, with the
+// case number where CSV names the line.
+ChosenData readWithReader(const SurveyFile& file, const ImportOptions& o, const std::vector<std::size_t>& cols,
+                          std::optional<std::size_t> idCol, std::optional<std::size_t> subCol) {
+  for (std::size_t c : cols)
+    if (!file.variables[c].numeric)
+      throw CommandError("The variable " + quoted(file.variables[c].name) + " holds " +
+                         (file.variables[c].type == "date" ? "dates" : "text") + " and cannot be data.");
+  if (subCol && !file.variables[*subCol].numeric)
+    throw CommandError("The variable " + quoted(o.subsamples) + " holds no numbers and cannot give subsamples.");
+  std::vector<double> codes;
+  for (const std::string& c : o.missingCodes)
+    if (const auto v = parseRealEntry(c)) codes.push_back(static_cast<double>(*v));
+  std::vector<std::size_t> asked = cols;
+  if (subCol) asked.push_back(*subCol);
+  std::string list;
+  for (std::size_t c : asked) list += (list.empty() ? "" : ",") + std::to_string(c);
+  ChosenData d;
+  const std::size_t nv = cols.size();
+  d.missingPerVariable.assign(nv, 0);
+  std::vector<double> row(asked.size());
+  std::string pending;
+  bool ended = false;
+  auto takeRow = [&](std::string id) {
+    ++d.rows;
+    d.lineOfRow.push_back(d.rows);
+    if (idCol) d.names.ids.push_back(std::move(id));
+    bool complete = true;
+    std::vector<float> values(nv);
+    for (std::size_t k = 0; k < asked.size(); ++k) {
+      const double v = row[k];
+      const bool missing = std::isnan(v) || std::find(codes.begin(), codes.end(), v) != codes.end();
+      const std::string& name = file.variables[asked[k]].name;
+      if (k < nv) {
+        if (missing) {
+          complete = false;
+          ++d.missingPerVariable[k];
+        } else if (std::fabs(v) > FLT_MAX) {
+          throw CommandError("Case " + std::to_string(d.rows) + ": the value of " + quoted(name) +
+                             " is out of range." + LineBreak + "Nothing was imported.");
+        } else {
+          values[k] = static_cast<float>(v);
+        }
+      } else if (missing) {
+        complete = false;
+      } else if (v < 1 || v > MaxBlocks || v != std::floor(v)) {
+        throw CommandError("Case " + std::to_string(d.rows) + ": " + quoted(formatGeneral(v)) + " in the variable " +
+                           quoted(name) + " is no subsample number; subsample numbers must be whole numbers from 1 to 20." +
+                           LineBreak + "Nothing was imported.");
+      }
+    }
+    if (!complete) {
+      d.names.caseOfRow.push_back(0);
+      return;
+    }
+    ++d.complete;
+    d.names.caseOfRow.push_back(d.complete);
+    if (d.complete <= MaxCases) {
+      d.values.insert(d.values.end(), values.begin(), values.end());
+      if (subCol) d.subsample.push_back(static_cast<std::int32_t>(row.back()));
+    }
+  };
+  const std::size_t rowBytes = asked.size() * sizeof(double);
+  try {
+    io::runSurveyReader(
+        {"read", file.path, idCol ? std::to_string(*idCol) : "-1", list}, "\"" + file.path + "\"",
+        [&](std::string_view piece) {
+          pending.append(piece);
+          std::size_t pos = 0;
+          for (;;) {
+            if (pending.size() - pos >= 4 && pending.compare(pos, 4, "end\n") == 0 && pending.size() - pos == 4) {
+              ended = true;
+              pos += 4;
+              break;
+            }
+            if (pending.size() - pos < 4) break;
+            std::uint32_t len = 0;
+            std::memcpy(&len, pending.data() + pos, 4);
+            if (len > (1u << 20)) throw CommandError("The file reader gave a damaged answer.");
+            if (pending.size() - pos < 4 + len + rowBytes) break;
+            std::string id = pending.substr(pos + 4, len);
+            std::memcpy(row.data(), pending.data() + pos + 4 + len, rowBytes);
+            pos += 4 + len + rowBytes;
+            takeRow(std::move(id));
+          }
+          pending.erase(0, pos);
+        });
+  } catch (const io::SurveyReaderError& e) {
+    throw CommandError(e.what());
+  }
+  if (!ended || !pending.empty()) throw CommandError("The file reader gave an incomplete answer for " + quoted(file.path) + ".");
+  return d;
+}
+
 std::string plural(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -255,9 +409,7 @@ std::vector<std::string> defaultImportVariables(const SurveyFile& file, const st
 }
 
 SurveyFile scanSurveyFile(const std::string& path, const CsvFormat& format) {
-  if (endsWith(path, ".sav") || endsWith(path, ".zsav") || endsWith(path, ".por") || endsWith(path, ".dta"))
-    throw CommandError("SPSS and Stata files cannot be imported yet by this version of Volmar." +
-                       std::string(LineBreak) + "Save the file as CSV and import that.");
+  if (isReaderFormat(path)) return scanWithReader(path);
   return scanCsv(path, format);
 }
 
@@ -287,7 +439,8 @@ void importSurveyData(Context& ctx, const SurveyFile& file, const ImportOptions&
   if (o.kBlocks && subCol) throw CommandError("Data cannot be k-blocks and k-samples at once.");
 
   sh.setStatus("Import data...");
-  ChosenData d = readCsvColumns(file, o, cols, idCol, subCol);
+  ChosenData d = file.format == "CSV" ? readCsvColumns(file, o, cols, idCol, subCol)
+                                      : readWithReader(file, o, cols, idCol, subCol);
   if (d.rows == 0)
     throw CommandError(std::string("The file holds no data.") + LineBreak +
                        "Import a file with a header line and at least one row of values.");
@@ -340,17 +493,18 @@ void importSurveyData(Context& ctx, const SurveyFile& file, const ImportOptions&
   if (idCol) {
     std::unordered_map<std::string_view, int> firstRow;
     int repeats = 0, blanks = 0;
+    const std::string where = file.format == "CSV" ? "line" : "case";
     std::string firstRepeat, firstBlank;
     for (int r = 0; r < d.rows; ++r) {
       const std::string& id = d.names.ids[static_cast<std::size_t>(r)];
       const int line = d.lineOfRow[static_cast<std::size_t>(r)];
       if (id.empty()) {
-        if (blanks++ == 0) firstBlank = "line " + std::to_string(line);
+        if (blanks++ == 0) firstBlank = where + " " + std::to_string(line);
         continue;
       }
       const auto [it, fresh] = firstRow.emplace(id, line);
       if (!fresh && repeats++ == 0)
-        firstRepeat = "The ID " + quoted(id) + " of line " + std::to_string(line) + " repeats that of line " +
+        firstRepeat = "The ID " + quoted(id) + " of " + where + " " + std::to_string(line) + " repeats that of " + where + " " +
                       std::to_string(it->second) + ".";
     }
     if (repeats > 0)

@@ -15,6 +15,7 @@ struct SurveyVariable {
   std::string name;
   std::string label;   // "" when the file has none
   bool numeric = true; // every value that is not missing is a number
+  std::string type = "number";  // "number", "text" or "date"
   int missing = 0;     // blank cells, "NA", the file's own missing values
   // Where the first value that is not a number stands (numeric false).
   int firstTextLine = 0;
@@ -25,7 +26,7 @@ struct SurveyVariable {
 // What a survey file holds, as far as the choice of variables needs it.
 struct SurveyFile {
   std::string path;
-  std::string format;      // "CSV"
+  std::string format;      // "CSV", "SPSS", "Stata"
   std::vector<SurveyVariable> variables;
   int rows = 0;            // data rows (cases of the file)
   char separator = ',';    // CSV: the separator used
