@@ -40,7 +40,8 @@ TImportDlg::TImportDlg(const SurveyFile& file, QWidget* parent) : QDialog(parent
                   QStringLiteral(", %1 variables, %2 rows").arg(file.variables.size()).arg(file.rows);
   if (file.format == "CSV")
     about += QStringLiteral(", separator %1, decimal %2")
-                 .arg(file.separator == '\t' ? QStringLiteral("tab") : QString(QChar(file.separator)),
+                 .arg(file.separator == '\t' ? QStringLiteral("tab")
+                                              : QStringLiteral("\"") + QChar(file.separator) + QStringLiteral("\""),
                       file.decimalComma ? QStringLiteral("comma") : QStringLiteral("point"));
   FileLabel->setText(about);
   layout->addWidget(FileLabel);

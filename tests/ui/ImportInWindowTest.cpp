@@ -40,7 +40,7 @@ TEST_F(ImportInWindow, TheDialogListsTheVariablesAndTheChoiceIsImported) {
   ask.openFiles.push_back(samplePath());
   ask.importDialogs.push_back([](TImportDlg& d) {
     EXPECT_EQ(d.windowTitle(), "Import survey data");
-    EXPECT_EQ(d.FileLabel->text(), "survey-sample.csv: CSV, 7 variables, 40 rows, separator ;, decimal comma");
+    EXPECT_EQ(d.FileLabel->text(), "survey-sample.csv: CSV, 7 variables, 40 rows, separator \";\", decimal comma");
     QTableWidget& t = *d.Variables;
     EXPECT_EQ(t.rowCount(), 7);
     EXPECT_EQ(t.item(1, 1)->text(), "region");
