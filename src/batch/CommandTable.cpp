@@ -360,7 +360,7 @@ const std::vector<CommandSpec>& table() {
        "File > Save > Info over replications", save<infooverreplications1Click>},
       {"save blocks", {"FILE"}, ReplaceKey, MenuItem::BlocksSamplesxPrototypestable2, MenuItem::SaveAs1,
        "File > Save > Blocks (Samples) x Prototypes table", save<blocksSamplesxPrototypestable2Click>},
-      {"save segments", {"FILE.csv"}, ReplaceKey, MenuItem::SegmentswithIDs1, MenuItem::SaveAs1,
+      {"save segments", {"FILE.csv|FILE.sav"}, ReplaceKey, MenuItem::SegmentswithIDs1, MenuItem::SaveAs1,
        "File > Save > Segments with IDs...", save<segmentswithIDs1Click>},
       {"compare", {"[FILE]"}, ReplaceKey, MenuItem::Compareoverreplications1, MenuItem::Count_,
        "Analysis > Compare over replications", compare, checkCompare},

@@ -16,7 +16,7 @@ Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
                           "CSV files (*.csv)|*.csv", "All files(*.*)|*.*"};
   importDialog.defaultExt = "csv";
   importDialog.fileName = "*.csv";
-  segmentsDialog.filters = {"Segments with IDs (*.csv)|*.csv", "All files(*.*)|*.*"};
+  segmentsDialog.filters = {"Segments with IDs (*.csv)|*.csv", "SPSS file (*.sav)|*.sav", "All files(*.*)|*.*"};
   segmentsDialog.defaultExt = "csv";
 }
 

@@ -13,6 +13,7 @@
 #include "core/NumberFormat.h"
 #include "core/NumberReader.h"
 #include "io/CsvReader.h"
+#include "io/SavWriter.h"
 #include "io/SurveyReader.h"
 
 namespace volmar {
@@ -560,6 +561,33 @@ std::string segmentsCsvText(const Context& ctx) {
   return text;
 }
 
+std::string segmentsSavBytes(const Context& ctx) {
+  const Workspace& ws = ctx.ws;
+  const DataNames& names = ctx.names;
+  io::SegmentsTable t;
+  t.idName = names.idHeading();
+  t.prototypes = std::clamp(ws.LabelsPrototypes, 0, MaxPrototypes);
+  t.replications = std::clamp(ws.LabelsReplications, 0, MaxReplications);
+  const int cases = std::clamp(ws.NumCases, 0, MaxCases);
+  auto add = [&](int c, const std::string& id) {
+    t.ids.push_back(id);
+    std::vector<int> labels(static_cast<std::size_t>(t.replications), 0);
+    if (c >= 1 && c <= cases)
+      for (int r = 1; r <= t.replications; ++r) labels[static_cast<std::size_t>(r - 1)] = ws.ClassLabels(c, r);
+    t.labels.push_back(std::move(labels));
+  };
+  if (names.imported) {
+    for (std::size_t row = 0; row < names.ids.size(); ++row) add(names.caseOfRow[row], names.ids[row]);
+  } else {
+    for (int c = 1; c <= cases; ++c) add(c, std::to_string(c));
+  }
+  try {
+    return io::segmentsSavBytes(t);
+  } catch (const io::SavWriteError& e) {
+    throw CommandError(e.what());
+  }
+}
+
 void segmentswithIDs1Click(Context& ctx) {
   Shell& sh = ctx.shell;
   if (ctx.ws.LabelsPrototypes < 1 || ctx.ws.LabelsReplications < 1)
@@ -568,7 +596,8 @@ void segmentswithIDs1Click(Context& ctx) {
   const auto choice = chooseSaveFile(sh, ctx.segmentsDialog, "csv", "*.csv", 1);
   if (!choice) return;
   sh.setStatus("Save segments...");
-  if (!writeChosenFile(sh, ctx.segmentsDialog, *choice, segmentsCsvText(ctx))) return;
+  const bool sav = endsWith(choice->path, ".sav");
+  if (!writeChosenFile(sh, ctx.segmentsDialog, *choice, sav ? segmentsSavBytes(ctx) : segmentsCsvText(ctx))) return;
   sh.message("Segments with IDs written.");
   sh.setStatus("Done.");
 }

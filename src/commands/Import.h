@@ -83,7 +83,14 @@ void import1Click(Context& ctx, const CsvFormat& format, const ImportChooser& ch
 // replication, blank for rows left out. CR LF line ends.
 std::string segmentsCsvText(const Context& ctx);
 
-// File > Save > "Segments with IDs...".
+// The same as an SPSS .sav file: the ID (numeric when every ID is a
+// number), then the segments with value labels "Segment 1" ... and
+// variable labels naming the prototypes and the replication,
+// system-missing for rows left out.
+std::string segmentsSavBytes(const Context& ctx);
+
+// File > Save > "Segments with IDs...": a name ending in ".sav" gives the
+// SPSS file, any other the CSV file.
 void segmentswithIDs1Click(Context& ctx);
 
 }  // namespace volmar

@@ -182,3 +182,46 @@ TEST_F(SurveyFiles, AReaderThatCrashesHangsOrFailsChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SurveyFiles, SegmentsAsSpssFileReadBackWithLabelsAndSystemMissing) {
+  shell.openFiles.push_back(dir.write("s.csv", "resp,q\nA7,1\nB8,\nC9,3\n"));
+  runCommand(ctx, [](Context& c) {
+    import1Click(c, {}, [](const SurveyFile&) {
+      ImportOptions o;
+      o.variables = {"q"};
+      o.id = "resp";
+      return std::optional(o);
+    });
+  });
+  ASSERT_EQ(ws->NumCases, 2);
+  ws->LabelsPrototypes = 3;
+  ws->LabelsReplications = 2;
+  ws->ClassLabels(1, 1) = 2;
+  ws->ClassLabels(1, 2) = 3;
+  ws->ClassLabels(2, 1) = 1;
+  ws->ClassLabels(2, 2) = 1;
+  const std::string path = dir.file("segments.sav");
+  shell.saveFiles.push_back(path);
+  runCommand(ctx, segmentswithIDs1Click);
+  ASSERT_EQ(shell.messages.back(), "Segments with IDs written.");
+
+  // Read back by the reader of imports, and by ReadStat's own tool.
+  SurveyFile back;
+  runCommand(ctx, [&](Context&) { back = scanSurveyFile(path); });
+  ASSERT_EQ(back.variables.size(), 3u) << shell.messages.back();
+  EXPECT_EQ(back.rows, 3);
+  EXPECT_EQ(back.variables[0].name, "resp");
+  EXPECT_EQ(back.variables[0].type, "text");
+  EXPECT_EQ(back.variables[1].name, "segment_r1");
+  EXPECT_EQ(back.variables[1].label, "Segment of 3 prototypes, replication 1 of 2");
+  EXPECT_EQ(back.variables[2].missing, 1);
+  EXPECT_EQ(back.variables[2].valueLabels,
+            (std::vector<std::pair<double, std::string>>{{1, "Segment 1"}, {2, "Segment 2"}, {3, "Segment 3"}}));
+  const std::string csv = dir.file("back.csv");
+  ASSERT_EQ(std::system(("readstat '" + path + "' '" + csv + "' >/dev/null 2>&1").c_str()), 0);
+  EXPECT_EQ(test::readFile(csv), "\"resp\",\"segment_r1\",\"segment_r2\"\n\"A7\",2.000000,3.000000\n\"B8\",,\n\"C9\",1.000000,1.000000\n");
+}
+
+}  // namespace
