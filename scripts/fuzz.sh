@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(FuzzDataRows FuzzSubsamples FuzzPrototypes FuzzNumberPictures FuzzBatchScript)
+[ ${#targets[@]} -eq 0 ] && targets=(FuzzDataRows FuzzSubsamples FuzzPrototypes FuzzNumberPictures FuzzBatchScript FuzzCsvImport)
 seed=${FUZZ_SEED:-1}
 bash scripts/install-deps.sh
 if ! command -v clang++ >/dev/null; then

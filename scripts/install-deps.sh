@@ -11,6 +11,7 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation
   xvfb xauth openbox wmctrl x11-utils
   poppler-utils
+  libcsv-dev libreadstat-dev readstat
   clang libclang-rt-dev
 )
 missing=()

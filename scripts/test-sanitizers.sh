@@ -28,7 +28,7 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER="$com
 # Only what the tests need: the test programs and the batch front end.
 cmake --build build-sanitize -j "$(nproc)" --target \
   volmar_core_tests volmar_commands_tests volmar_ui_tests volmar_wm_tests volmar_batch_tests volmar-batch volmar \
-  FuzzDataRows FuzzSubsamples FuzzPrototypes FuzzNumberPictures FuzzBatchScript
+  FuzzDataRows FuzzSubsamples FuzzPrototypes FuzzNumberPictures FuzzBatchScript FuzzCsvImport
 
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -13,6 +13,7 @@
 #include "commands/Commands.h"
 #include "commands/Compare.h"
 #include "commands/DataMatrixDialog.h"
+#include "commands/Import.h"
 #include "commands/ParamDialog.h"
 #include "commands/Printing.h"
 #include "commands/PrototypesTable.h"
@@ -25,6 +26,7 @@
 #include "commands/Train.h"
 #include "commands/TrimGraph.h"
 #include "core/NumberFormat.h"
+#include "core/NumberReader.h"
 
 namespace volmar::batch {
 
@@ -142,6 +144,12 @@ bool showChart(Session& s, const ScriptLine&) {
 }
 
 bool showPrototypes(Session& s, const ScriptLine&) {
+  // Imported data: the variables' names over their numbers.
+  if (const DataNames& names = s.context().names; names.imported) {
+    std::string line = "name:";
+    for (int v = 1; v <= std::clamp(s.ws().NumVars, 0, MaxVars); ++v) line += "\t" + names.variable(v);
+    s.shell().print(line);
+  }
   for (const auto& row : prototypesTableCells(s.ws())) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) line += (c > 0 ? "\t" : "") + row[c];
@@ -256,6 +264,67 @@ bool trim(Session& s, const ScriptLine& l) {
   return s.run(trimadjacencygraph1Click);
 }
 
+// A comma-separated list of an answer: "q1,q2,q3".
+std::vector<std::string> listOf(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', pos);
+    items.push_back(text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos));
+    if (comma == std::string::npos) return items;
+    pos = comma + 1;
+  }
+}
+
+// File > Import...: FILE answers the open dialog, the other answers fill in
+// the import dialog; vars= left out (or "all") takes every numeric variable
+// but the ID and the subsample variable.
+bool importData(Session& s, const ScriptLine& l) {
+  s.shell().answers().openFiles.push_back(l.arguments[0]);
+  CsvFormat format;
+  const std::string sep = l.answer("sep");
+  if (sep == "comma") format.separator = ',';
+  if (sep == "semicolon") format.separator = ';';
+  if (sep == "tab") format.separator = '\t';
+  if (l.has("decimal")) format.decimalComma = l.answer("decimal") == "comma";
+  const ImportChooser choose = [&l](const SurveyFile& file) {
+    ImportOptions o;
+    o.id = l.answer("id");
+    o.subsamples = l.answer("subsamples");
+    const std::string vars = l.answer("vars", "all");
+    if (vars == "all") {
+      for (const std::string& v : defaultImportVariables(file, o.id))
+        if (v != o.subsamples) o.variables.push_back(v);
+    } else {
+      o.variables = listOf(vars);
+    }
+    if (l.has("missing")) o.missingCodes = listOf(l.answer("missing"));
+    if (l.answer("kind") == "kblocks") {
+      o.kBlocks = true;
+      o.blockSize = parseIntegerEntry(l.answer("blocksize", "1")).value_or(1);
+      o.caseFirst = l.answer("order", "casefirst") == "casefirst";
+    }
+    return std::optional<ImportOptions>(o);
+  };
+  return s.run([&](Context& ctx) { import1Click(ctx, format, choose); });
+}
+
+std::optional<std::string> checkImport(const ScriptLine& l) {
+  const std::string kind = l.answer("kind", "none");
+  if (l.has("blocksize") && kind != "kblocks") return "blocksize= needs kind=kblocks";
+  if (l.has("order") && kind != "kblocks") return "order= needs kind=kblocks";
+  if (kind == "kblocks" && !l.has("blocksize")) return "kind=kblocks needs blocksize=K";
+  if (kind == "kblocks" && l.has("subsamples")) return "kind=kblocks and subsamples= exclude each other";
+  if (l.answer("sep") == "comma" && l.answer("decimal") == "comma")
+    return "decimal=comma needs sep=semicolon or sep=tab";
+  if (l.has("blocksize")) {
+    const std::string b = l.answer("blocksize");
+    const auto k = parseIntegerEntry(b);
+    if (!k || *k < 1 || *k > MaxBlocks) return "blocksize= must be from 1 to 20";
+  }
+  return std::nullopt;
+}
+
 using K = ValueKind;
 
 const std::vector<CommandSpec>& table() {
@@ -264,6 +333,12 @@ const std::vector<CommandSpec>& table() {
        {{"cases", K::Integer}, {"vars", K::Integer}, {"kind", K::Choice, {"none", "kblocks", "ksamples"}},
         {"blocksize", K::Integer}, {"order", K::Choice, {"casefirst", "measfirst"}}, {"subsamples", K::Text}},
        MenuItem::Open1, MenuItem::Count_, "File > Open", openData, checkOpen},
+      {"import", {"FILE"},
+       {{"vars", K::Text}, {"id", K::Text}, {"missing", K::Text},
+        {"sep", K::Choice, {"comma", "semicolon", "tab"}}, {"decimal", K::Choice, {"point", "comma"}},
+        {"subsamples", K::Text}, {"kind", K::Choice, {"none", "kblocks"}}, {"blocksize", K::Integer},
+        {"order", K::Choice, {"casefirst", "measfirst"}}},
+       MenuItem::Import1, MenuItem::Count_, "File > Import...", importData, checkImport},
       {"parameterize", {},
        {{"lower", K::Integer}, {"upper", K::Integer}, {"trials", K::Integer}, {"epochs", K::Integer},
         {"rate", K::Real}, {"range", K::Real}, {"lifetime", K::Real}, {"reps", K::Integer},
@@ -285,6 +360,8 @@ const std::vector<CommandSpec>& table() {
        "File > Save > Info over replications", save<infooverreplications1Click>},
       {"save blocks", {"FILE"}, ReplaceKey, MenuItem::BlocksSamplesxPrototypestable2, MenuItem::SaveAs1,
        "File > Save > Blocks (Samples) x Prototypes table", save<blocksSamplesxPrototypestable2Click>},
+      {"save segments", {"FILE.csv|FILE.sav"}, ReplaceKey, MenuItem::SegmentswithIDs1, MenuItem::SaveAs1,
+       "File > Save > Segments with IDs...", save<segmentswithIDs1Click>},
       {"compare", {"[FILE]"}, ReplaceKey, MenuItem::Compareoverreplications1, MenuItem::Count_,
        "Analysis > Compare over replications", compare, checkCompare},
       {"similarity neighborhood", {}, {}, MenuItem::statNeighborhood1, MenuItem::Similarityofprototypes1,

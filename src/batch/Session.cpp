@@ -11,7 +11,9 @@ Session::Session(std::FILE* out, std::FILE* err, bool showStatus, std::string sc
   mainWindowCreated(ctx_);
 }
 
-bool Session::run(void (*command)(Context&)) {
+bool Session::run(void (*command)(Context&)) { return run(std::function<void(Context&)>(command)); }
+
+bool Session::run(const std::function<void(Context&)>& command) {
   bool completed = false;
   runCommand(ctx_, [&](Context& c) {
     command(c);

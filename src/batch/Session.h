@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -24,6 +25,7 @@ class Session {
   // Runs a menu command as the main window does (an error it raises ends it
   // and is shown in a message box); true when it ran to its end.
   bool run(void (*command)(Context&));
+  bool run(const std::function<void(Context&)>& command);
   // Reports why the script line cannot go on; always false.
   bool fail(const ScriptLine& line, const std::string& text);
 

@@ -107,6 +107,8 @@ void open1Click(Context& ctx) {
       ws.NumCases = rows;
       ws.NumVars = shape.NumVars;
       applyLayout(ws, shape);
+      // Plain numbers: no names, and the case number is the ID.
+      ctx.names = DataNames{};
       const auto vars = static_cast<std::size_t>(shape.NumVars);
       for (int i = 1; i <= rows; ++i)
         std::copy_n(values.data() + static_cast<std::size_t>(i - 1) * vars, vars, ws.DataMatrix.row(i));

@@ -12,7 +12,21 @@ Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
   saveDialog.filters = {"Prototypes file (*.wgt)|*.wgt", "Class labels file (*.lst)|*.lst",
                         "Info measure file (*.inf)|*.inf", "Error hits file (*.err)|*.err",
                         "Blocks(sample)xPrototypes|*.bsp"};
+  importDialog.filters = {"Survey data (*.csv;*.sav;*.zsav;*.por;*.dta)|*.csv;*.sav;*.zsav;*.por;*.dta",
+                          "CSV files (*.csv)|*.csv", "All files(*.*)|*.*"};
+  importDialog.defaultExt = "csv";
+  importDialog.fileName = "*.csv";
+  segmentsDialog.filters = {"Segments with IDs (*.csv)|*.csv", "SPSS file (*.sav)|*.sav", "All files(*.*)|*.*"};
+  segmentsDialog.defaultExt = "csv";
 }
+
+std::string DataNames::variable(int v) const {
+  if (imported && v >= 1 && static_cast<std::size_t>(v) <= variables.size())
+    return variables[static_cast<std::size_t>(v - 1)];
+  return std::to_string(v);
+}
+
+std::string DataNames::idHeading() const { return imported && !idName.empty() ? idName : "case"; }
 
 void mainWindowCreated(Context& ctx) {
   Shell& sh = ctx.shell;

@@ -5,11 +5,29 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "commands/Shell.h"
 #include "core/Workspace.h"
 
 namespace volmar {
+
+// The names that go with the data held: the variables' names and, for every
+// row of the file the data came from, its ID and the case it became. An
+// imported file sets them; File > Open and the start leave none, and then
+// the variables are "1", "2", ... and the case number is the ID.
+struct DataNames {
+  bool imported = false;
+  std::string idName;                 // the ID variable's name; "" = none chosen
+  std::vector<std::string> variables; // one per data column, 1..NumVars
+  std::vector<std::string> ids;       // one per row of the file
+  std::vector<int> caseOfRow;         // one per row of the file: its case, 0 = left out
+
+  // Name of variable v (1-based) of data with `numVars` variables.
+  std::string variable(int v) const;
+  // Heading of the ID column of files written for the data.
+  std::string idHeading() const;
+};
 
 // What the menu commands share besides the workspace: the shell they talk
 // through and the file dialog components whose filter and name persist from
@@ -21,6 +39,9 @@ struct Context {
   Shell& shell;
   FileDialog openDialog;  // data, subsample and prototypes files
   FileDialog saveDialog;  // every file written
+  FileDialog importDialog;    // survey files (CSV, SPSS, Stata)
+  FileDialog segmentsDialog;  // segments with IDs
+  DataNames names;
   // Set (from the window's thread) to ask a long command to stop at its
   // next safe point; the command then throws CommandStopped.
   std::atomic<bool> stopRequested{false};

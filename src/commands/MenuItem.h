@@ -6,11 +6,13 @@ namespace volmar {
 enum class MenuItem {
   File1,
   Open1,
+  Import1,
   SaveAs1,
   Prototypes2,
   Classlabels1,
   Infooverreplications1,
   BlocksSamplesxPrototypestable2,
+  SegmentswithIDs1,
   PrinterSetup1,
   Print1,
   PrintChart1,

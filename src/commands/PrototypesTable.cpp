@@ -24,6 +24,15 @@ std::vector<std::vector<std::string>> prototypesTableCells(const Workspace& ws) 
   return cells;
 }
 
-void prototypes1Click(Context& ctx) { ctx.shell.showPrototypesTable(prototypesTableCells(ctx.ws)); }
+void prototypes1Click(Context& ctx) {
+  auto cells = prototypesTableCells(ctx.ws);
+  // Imported data: the variables' names in a row under the numbers.
+  if (ctx.names.imported) {
+    std::vector<std::string> names{"name:"};
+    for (std::size_t v = 1; v < cells[0].size(); ++v) names.push_back(ctx.names.variable(static_cast<int>(v)));
+    cells.insert(cells.begin() + 1, std::move(names));
+  }
+  ctx.shell.showPrototypesTable(cells);
+}
 
 }  // namespace volmar

@@ -17,6 +17,7 @@
 #include <clocale>
 
 #include "commands/Context.h"
+#include "commands/Import.h"
 #include "ui/MainChart.h"
 #include "ui/MenuCommands.h"
 #include "ui/MenuTable.h"
@@ -265,6 +266,12 @@ void TFMain::menuClick(MenuItem item) {
       return helpFile1Click();
     case MenuItem::UserGuide1:
       return userGuide1Click();
+    case MenuItem::Import1:
+      // The import dialog is the window's own: the command gets it as the
+      // chooser of variables.
+      return runMenuCommand([this](Context& ctx) {
+        import1Click(ctx, {}, [this](const SurveyFile& file) { return shell_->prompter().importDialog(this, file); });
+      });
     default:
       break;
   }
@@ -275,6 +282,10 @@ void TFMain::menuClick(MenuItem item) {
     shell_->message("\"" + caption.toStdString() + "\" is not available yet in this version of Volmar.");
     return;
   }
+  runMenuCommand(command);
+}
+
+void TFMain::runMenuCommand(const std::function<void(Context&)>& command) {
   running_ = true;
   shell_->beginCommand();
   runCommand(*ctx_, command);

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "commands/Context.h"
@@ -51,6 +52,7 @@ class TFMain : public QMainWindow {
 
   // The menu commands.
   void menuClick(MenuItem item);
+  void runMenuCommand(const std::function<void(Context&)>& command);
   void quit1Click();
   void about1Click();
   void help1Click();

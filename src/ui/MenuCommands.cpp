@@ -5,6 +5,7 @@
 #include "commands/Commands.h"
 #include "commands/PrototypesTable.h"
 #include "commands/Compare.h"
+#include "commands/Import.h"
 #include "commands/Similarity.h"
 #include "commands/TrimGraph.h"
 #include "commands/Printing.h"
@@ -28,6 +29,8 @@ Command commandOf(MenuItem item) {
       return classlabels1Click;
     case M::Infooverreplications1:
       return infooverreplications1Click;
+    case M::SegmentswithIDs1:
+      return segmentswithIDs1Click;
     case M::BlocksSamplesxPrototypestable2:
       return blocksSamplesxPrototypestable2Click;
     case M::Parameterize1:

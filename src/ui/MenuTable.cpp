@@ -15,11 +15,13 @@ constexpr MenuEntry Entries[] = {
   //item                                    parent                      caption                                                   hint                               help  enabled visible submenu sep   shortcut
   {M::File1,                                Top,                        "&File",                                                  "Read / write data",               0,  true,  true,  true,  false, ""},
   {M::Open1,                                M::File1,                   "&Open",                                                  "Open data file",                  20, true,  true,  false, false, ""},
+  {M::Import1,                              M::File1,                   "&Import...",                                             "Import survey data (CSV) with names and IDs", 0, true, true, false, false, ""},
   {M::SaveAs1,                              M::File1,                   "Save",                                                   "",                                0,  true,  true,  true,  false, ""},
   {M::Prototypes2,                          M::SaveAs1,                 "&Prototypes",                                            "",                                0,  true,  true,  false, false, ""},
   {M::Classlabels1,                         M::SaveAs1,                 "&Class labels",                                          "",                                0,  true,  true,  false, false, ""},
   {M::Infooverreplications1,                M::SaveAs1,                 "&Info over replications",                                "",                                0,  true,  true,  false, false, ""},
   {M::BlocksSamplesxPrototypestable2,       M::SaveAs1,                 "&Blocks (Samples) x Prototypes table",                   "",                                0,  true,  true,  false, false, ""},
+  {M::SegmentswithIDs1,                     M::SaveAs1,                 "Segments with IDs...",                                   "One row per case of the file: its ID and segments", 0, true, true, false, false, ""},
   {M::PrinterSetup1,                        M::File1,                   "Printer &Setup",                                         "",                                0,  true,  true,  false, true,  ""},
   {M::Print1,                               M::File1,                   "Print &Listbox",                                         "",                                0,  true,  true,  false, false, ""},
   {M::PrintChart1,                          M::File1,                   "Print &Chart",                                           "",                                0,  true,  true,  false, false, ""},

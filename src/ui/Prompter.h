@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "commands/Import.h"
 #include "commands/Shell.h"
 
 class QPrinter;
@@ -32,6 +34,8 @@ class Prompter {
   virtual bool saveFile(QWidget* parent, FileDialog& dialog) = 0;
   // "Define data matrix": true for OK.
   virtual bool dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) = 0;
+  // "Import survey data" on the scanned file: the choice, nothing = Cancel.
+  virtual std::optional<ImportOptions> importDialog(QWidget* parent, const SurveyFile& file) = 0;
   // "Set parameters".
   virtual void paramDialog(QWidget* parent, ParamDialog& dialog) = 0;
   virtual void aboutBox(QWidget* parent) = 0;

@@ -1,3 +1,4 @@
+#include "ui/ImportDialog.h"
 #include "ui/QtPrompter.h"
 #include "ui/Unit4.h"
 
@@ -148,6 +149,12 @@ bool QtPrompter::saveFile(QWidget* parent, FileDialog& dialog) {
 bool QtPrompter::dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) {
   TBtnRightDlg dlg(dialog, parent);
   return dlg.exec() == QDialog::Accepted;
+}
+
+std::optional<ImportOptions> QtPrompter::importDialog(QWidget* parent, const SurveyFile& file) {
+  TImportDlg dlg(file, parent);
+  if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+  return dlg.options();
 }
 
 void QtPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {

@@ -23,6 +23,7 @@ class QtPrompter : public Prompter {
   bool openFile(QWidget* parent, FileDialog& dialog) override;
   bool saveFile(QWidget* parent, FileDialog& dialog) override;
   bool dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) override;
+  std::optional<ImportOptions> importDialog(QWidget* parent, const SurveyFile& file) override;
   void paramDialog(QWidget* parent, ParamDialog& dialog) override;
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;

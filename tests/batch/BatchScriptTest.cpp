@@ -29,7 +29,7 @@ TEST(BatchScript, EveryMalformedLineIsReportedWithWhatWasExpected) {
     const char* line;
     const char* expected;
   } cases[] = {
-      {"trian", "unknown command 'trian'; expected one of 'open', 'parameterize'"},
+      {"trian", "unknown command 'trian'; expected one of 'open', 'import', 'parameterize'"},
       {"show", "'show' must be followed by what to do: expected 'show chart', 'show prototypes'"},
       {"save results x.txt", "'save' must be followed by what to do"},
       {"open", "'open' needs FILE; expected open FILE [cases=N]"},

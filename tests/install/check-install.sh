@@ -11,7 +11,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" > "$work/install.log"
 
 fail=0
-for f in bin/volmar bin/volmar-batch \
+for f in bin/volmar bin/volmar-batch bin/volmar-survey-reader \
          share/applications/volmar.desktop share/icons/hicolor/scalable/apps/volmar.svg \
          share/doc/volmar/guide/index.html share/doc/volmar/guide/parameters.html \
          share/doc/volmar/README.md share/volmar/data/iris.dat share/man/man1/volmar-batch.1; do

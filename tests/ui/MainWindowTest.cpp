@@ -80,7 +80,8 @@ class MainWindow : public ::testing::Test {
 };
 
 const std::set<M> AlwaysReachable = {
-    M::File1,       M::Open1,        M::SaveAs1,     M::Prototypes2,
+    M::File1,       M::Open1,        M::Import1,     M::SaveAs1,     M::Prototypes2,
+    M::SegmentswithIDs1,
     M::Classlabels1, M::Infooverreplications1, M::BlocksSamplesxPrototypestable2,
     M::PrinterSetup1, M::Print1,     M::PrintChart1, M::PrintAdjacencygraph1,
     M::Quit1,       M::Analysis1,    M::Tabulate1,   M::Prototypes1,
@@ -167,11 +168,11 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
   for (QAction* a : win->menuBar()->actions()) bar << a->text();
   EXPECT_EQ(bar, (QStringList{"&File", "&Analysis", "&Show", "&About", "&Help"}));
   EXPECT_EQ(captions(win->submenu(M::File1)),
-            (QStringList{"&Open", "Save", "Printer &Setup", "Print &Listbox", "Print &Chart",
+            (QStringList{"&Open", "&Import...", "Save", "Printer &Setup", "Print &Listbox", "Print &Chart",
                          "Print &Adjacency graph", "&Quit"}));
   EXPECT_EQ(captions(win->submenu(M::SaveAs1)),
             (QStringList{"&Prototypes", "&Class labels", "&Info over replications",
-                         "&Blocks (Samples) x Prototypes table"}));
+                         "&Blocks (Samples) x Prototypes table", "Segments with IDs..."}));
   EXPECT_EQ(captions(win->submenu(M::Analysis1)),
             (QStringList{"&Parameterize", "&Initialize", "&Train", "&Recall",
                          "&Compare over replications", "&Similarity of prototypes",

@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include "ui/ImportDialog.h"
 #include "ui/Param.h"
 #include "ui/Unit2.h"
 #include "ui/Unit4.h"
@@ -80,6 +81,19 @@ bool ScriptedPrompter::dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialo
     script(dlg);
   }
   return dlg.result() == QDialog::Accepted;
+}
+
+std::optional<ImportOptions> ScriptedPrompter::importDialog(QWidget* parent, const SurveyFile& file) {
+  ++importDialogsShown;
+  TImportDlg dlg(file, parent);
+  bool ok = true;
+  if (!importDialogs.empty()) {
+    auto script = importDialogs.front();
+    importDialogs.pop_front();
+    ok = script(dlg);
+  }
+  if (!ok) return std::nullopt;
+  return dlg.options();
 }
 
 void ScriptedPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {

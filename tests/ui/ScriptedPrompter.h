@@ -11,6 +11,7 @@ namespace volmar {
 class TBtnRightDlg;
 class TForm1;
 class TPrTable;
+class TImportDlg;
 }  // namespace volmar
 
 namespace volmar::test {
@@ -37,6 +38,10 @@ class ScriptedPrompter : public Prompter {
   // Work the dialog's controls; an empty queue presses "&OK".
   std::deque<std::function<void(TBtnRightDlg&)>> dataDialogs;
   std::deque<std::function<void(TForm1&)>> paramDialogs;
+  // The import dialog: the script works its controls and returns true for
+  // "&OK"; an empty queue presses "&OK" on the dialog's own choice.
+  int importDialogsShown = 0;
+  std::deque<std::function<bool(TImportDlg&)>> importDialogs;
   // The prototypes tables shown; while one is open modally (the real
   // window, run by exec) the script looks at it, then it is closed. An
   // empty queue records the cells without showing the window.
@@ -52,6 +57,7 @@ class ScriptedPrompter : public Prompter {
   bool saveFile(QWidget* parent, FileDialog& dialog) override;
   bool dataMatrixDialog(QWidget* parent, DataMatrixDialog& dialog) override;
   void paramDialog(QWidget* parent, ParamDialog& dialog) override;
+  std::optional<ImportOptions> importDialog(QWidget* parent, const SurveyFile& file) override;
   void aboutBox(QWidget* parent) override;
   void openHelp(QWidget* parent, int topic) override;
   void prototypesTable(QWidget* parent, const GridCells& cells) override;
