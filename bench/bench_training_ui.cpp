@@ -33,6 +33,7 @@ class SilentPrompter : public Prompter {
   void prototypesTable(QWidget*, const GridCells&) override {}
   bool printDialog(QWidget*, QPrinter&) override { return false; }
   void printerSetupDialog(QWidget*, QPrinter&) override {}
+  std::optional<ImportOptions> importDialog(QWidget*, const SurveyFile&) override { return std::nullopt; }
 };
 
 void fill(Workspace& ws) {
