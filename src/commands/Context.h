@@ -22,6 +22,9 @@ struct DataNames {
   std::vector<std::string> variables; // one per data column, 1..NumVars
   std::vector<std::string> ids;       // one per row of the file
   std::vector<int> caseOfRow;         // one per row of the file: its case, 0 = left out
+  // The class labels held were given to these data by a training run or a
+  // recall (not to data read before them).
+  bool labelledHere = false;
 
   // Name of variable v (1-based) of data with `numVars` variables.
   std::string variable(int v) const;

@@ -590,7 +590,7 @@ std::string segmentsSavBytes(const Context& ctx) {
 
 void segmentswithIDs1Click(Context& ctx) {
   Shell& sh = ctx.shell;
-  if (ctx.ws.LabelsPrototypes < 1 || ctx.ws.LabelsReplications < 1)
+  if (ctx.ws.LabelsPrototypes < 1 || ctx.ws.LabelsReplications < 1 || !ctx.names.labelledHere)
     throw CommandError(std::string("There are no segments to save yet.") + LineBreak +
                        "Train (or recall) on the data first.");
   const auto choice = chooseSaveFile(sh, ctx.segmentsDialog, "csv", "*.csv", 1);

@@ -40,6 +40,7 @@ void recallClick(Context& ctx) {
   if (ws.NumReplications == 1) {
     ws.LabelsPrototypes = n;
     ws.LabelsReplications = 1;
+    ctx.names.labelledHere = true;
   }
   sh.appendLine(" ");
   sh.appendLine("   Recall:");

@@ -599,6 +599,7 @@ class TrainingRun {
     sh_.setStatus("Done.");
     ws_.LabelsPrototypes = ws_.NumPrototypes;
     ws_.LabelsReplications = ws_.NumReplications;
+    ctx_.names.labelledHere = true;
     if (ws_.NumReplications > 1) sh_.enableMenu(MenuItem::Compareoverreplications1, true);
     sh_.enableMenu(MenuItem::Similarityofprototypes1, true);
     sh_.enableMenu(MenuItem::Refineprototypes1, true);

@@ -2,6 +2,7 @@
 // segments with IDs and merge them back into the original rows by ID.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "BatchProcess.h"
@@ -86,6 +87,12 @@ TEST(BatchImport, RefusalsNameTheLineAndEndTheScript) {
   r = runScript(dir, "save segments " + dir.file("s.csv") + "\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(contains(r.err, "message: There are no segments to save yet.\n")) << r.err;
+  // Segments of data read before are not the segments of the data held.
+  r = runScript(dir, "open " + irisPath() + " vars=4\nparameterize lower=2 upper=2 epochs=2\ntrain\nopen " + irisPath() +
+                         " vars=4\nsave segments " + dir.file("old.csv") + "\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(contains(r.err, "message: There are no segments to save yet.\n")) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("old.csv")));
   r = runScript(dir, "import " + ragged + " blocksize=2\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(contains(r.err, "blocksize= needs kind=kblocks")) << r.err;

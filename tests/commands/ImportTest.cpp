@@ -295,6 +295,7 @@ TEST_F(Import, SegmentsFileHasOneRowPerRowOfTheFile) {
   EXPECT_EQ(segmentsCsvText(ctx), "id,segment_r1,segment_r2\r\n\"A,1\",2,3\r\nB,,\r\nC,1,1\r\n");
   ws->LabelsReplications = 1;
   EXPECT_EQ(segmentsCsvText(ctx), "id,segment\r\n\"A,1\",2\r\nB,\r\nC,1\r\n");
+  ctx.names.labelledHere = true;  // as a training run on these data leaves it
 
   const std::string path = dir.file("seg.csv");
   shell.saveFiles.push_back(path);
