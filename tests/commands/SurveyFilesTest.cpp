@@ -202,6 +202,7 @@ TEST_F(SurveyFiles, SegmentsAsSpssFileReadBackWithLabelsAndSystemMissing) {
   ws->ClassLabels(1, 2) = 3;
   ws->ClassLabels(2, 1) = 1;
   ws->ClassLabels(2, 2) = 1;
+  ctx.names.labelledHere = true;  // as a training run on these data leaves it
   const std::string path = dir.file("segments.sav");
   shell.saveFiles.push_back(path);
   runCommand(ctx, segmentswithIDs1Click);
