@@ -87,8 +87,12 @@ void runSurveyReader(const std::vector<std::string>& args, const std::string& wh
     // Only async-signal-safe calls between fork and exec.
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
+#if !defined(__SANITIZE_ADDRESS__)
+    // (A reader built with AddressSanitizer reserves its shadow memory up
+    // front and cannot start under any address-space limit.)
     const rlimit mem{limits.memoryBytes, limits.memoryBytes};
     ::setrlimit(RLIMIT_AS, &mem);
+#endif
     const rlimit cpu{static_cast<rlim_t>(limits.seconds), static_cast<rlim_t>(limits.seconds) + 1};
     ::setrlimit(RLIMIT_CPU, &cpu);
     const rlimit core{0, 0};
