@@ -33,4 +33,10 @@ cmake --build build-sanitize -j "$(nproc)" --target \
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0"
-QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+# The tests that run volmar-batch under address-space limits ran in the
+# ordinary build (scripts/test.sh runs it first): AddressSanitizer reserves
+# its shadow memory up front, so a program built with it cannot start under
+# such a limit at all.
+QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)" \
+  -E '^(BatchPrinting\.PrintingShortOfMemoryEndsWithTheMemoryMessage|BatchTrainingRun\.MemoryRunningOutOnAWorkerEndsTheRunWithAMessage)$'
+

@@ -46,9 +46,6 @@ std::vector<RecordingShell::Call> RecordingShell::take() {
   return taken;
 }
 
-void RecordingShell::playTo(Shell& shell, Workspace& shown) {
-  for (const Call& call : take()) call(shell, shown);
-}
 
 void RecordingShell::appendLine(const std::string& line) {
   keep([line](Shell& sh, Workspace&) { sh.appendLine(line); });

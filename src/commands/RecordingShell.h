@@ -35,8 +35,6 @@ class RecordingShell final : public Shell {
   }
   // Takes the calls kept since the last take, first to last.
   std::vector<Call> take();
-  // Plays the calls kept since the last take, first to last.
-  void playTo(Shell& shell, Workspace& shown);
 
   void appendLine(const std::string& line) override;
   void selectLastLine() override;

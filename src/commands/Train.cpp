@@ -9,7 +9,6 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <string>
@@ -392,6 +391,7 @@ class ParallelUnits {
   struct Slot {
     std::unique_ptr<RecordingShell> calls;  // set when a worker takes the unit
     bool finished = false;
+    bool stopped = false;  // it ended at a stop point, not by an error of its own
     std::exception_ptr error;
     UnitResult result;
   };
@@ -421,15 +421,8 @@ class ParallelUnits {
       if (!finished) continue;
       if (slot.error) {
         // A unit stopped because another failed reports that failure.
-        bool stopped = false;
-        try {
-          std::rethrow_exception(slot.error);
-        } catch (const CommandStopped&) {
-          stopped = true;
-        } catch (...) {
-        }
         lock.lock();
-        if (stopped && failure_) std::rethrow_exception(failure_);
+        if (slot.stopped && failure_) std::rethrow_exception(failure_);
         std::rethrow_exception(slot.error);
       }
       slot.result.putInto(ctx_.ws, units_[u]);
@@ -472,10 +465,12 @@ class ParallelUnits {
       for (int u = next(fromBack, *copy); u >= 0; u = next(fromBack, *copy)) {
         Slot& slot = slots_[static_cast<std::size_t>(u)];
         std::exception_ptr error;
+        bool stopped = false;
         try {
           runUnit(*copy, u, *slot.calls, slot.result);
         } catch (const CommandStopped&) {
           error = std::current_exception();
+          stopped = true;
         } catch (...) {
           error = std::current_exception();
           fail(error);
@@ -483,6 +478,7 @@ class ParallelUnits {
         {
           std::lock_guard<std::mutex> lock(mutex_);
           slot.error = error;
+          slot.stopped = stopped;
           slot.finished = true;
         }
         done_.notify_all();

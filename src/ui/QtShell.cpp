@@ -115,6 +115,10 @@ void QtShell::endCommand() {
 
 void QtShell::letPaintThrough() {
   ++repaintPoints_;
+  processPending();
+}
+
+void QtShell::processPending() {
   // Without the guard the person's input has to wait for the command.
   QCoreApplication::processEvents(guard_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
@@ -188,7 +192,7 @@ void QtShell::refreshChart() {
   c_.chart->viewport()->update();
   // Series changes are laid out by posted events, which post the repaint.
   letPaintThrough();
-  QCoreApplication::processEvents(guard_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+  processPending();
 }
 
 // A new view opens where the person last had one in this session. The

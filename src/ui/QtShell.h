@@ -110,6 +110,7 @@ class QtShell : public Shell {
 
  private:
   void letPaintThrough();
+  void processPending();
   void placeGraphView();
   class InputGuard;
 

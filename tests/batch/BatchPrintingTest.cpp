@@ -89,10 +89,6 @@ TEST(BatchPrinting, AFileThatCannotBeWrittenEndsTheScriptWithItsReason) {
 // abort the program). One thread, so that the limits meet the printing
 // rather than the starting of training threads.
 TEST(BatchPrinting, PrintingShortOfMemoryEndsWithTheMemoryMessage) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "address-space limits cannot be set under AddressSanitizer, which reserves its shadow "
-                  "memory up front; the ordinary build runs this test";
-#endif
   TempDir dir;
   const std::string train = "open " + irisPath() + " vars=4\nparameterize lower=1 upper=3 trials=2 epochs=6\ntrain\n";
   // The font cache of these runs is their own; one run without a limit

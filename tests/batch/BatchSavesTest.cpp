@@ -28,19 +28,6 @@ namespace {
 
 const std::string Refusal = " exists and was not replaced; add replace=yes to overwrite it";
 
-std::vector<std::string> namesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool hasTemporary(const std::string& folder) {
-  for (const auto& name : namesIn(folder))
-    if (name.rfind(".volmar-", 0) == 0) return true;
-  return false;
-}
-
 bool contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }

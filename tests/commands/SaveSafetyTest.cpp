@@ -39,19 +39,6 @@ class PlacingHook {
   PlacingHook& operator=(const PlacingHook&) = delete;
 };
 
-std::vector<std::string> namesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-bool hasTemporary(const std::string& folder) {
-  for (const auto& name : namesIn(folder))
-    if (name.rfind(".volmar-", 0) == 0) return true;
-  return false;
-}
-
 void writeText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 struct stat nodeOf(const std::string& path) {

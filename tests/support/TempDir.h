@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace volmar::test {
 
@@ -24,5 +25,9 @@ class TempDir {
 
 // Whole content of a file ("" when it cannot be read).
 std::string readFile(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const std::string& folder);
+// Whether a save left a temporary file (".volmar-...") in the folder.
+bool hasTemporary(const std::string& folder);
 
 }  // namespace volmar::test
