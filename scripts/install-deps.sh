@@ -14,13 +14,20 @@ packages=(
   libcsv-dev libreadstat-dev readstat
   clang libclang-rt-dev
 )
+# Tools the tests run as they are, without the extras Debian recommends
+# (R alone would bring a compiler tool chain and its manuals).
+lean_packages=(
+  r-base-core r-cran-haven
+)
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+missing_lean=()
+for p in "${lean_packages[@]}"; do installed "$p" || missing_lean+=("$p"); done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_lean[@]} -eq 0 ] && exit 0
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -q
-"${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
+[ ${#missing_lean[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing_lean[@]}"

@@ -396,6 +396,44 @@ ChosenData readWithReader(const SurveyFile& file, const ImportOptions& o, const 
   return d;
 }
 
+// k-blocks data: a respondent's rows stand together (measurements within
+// cases) or at the same place in every block (cases within measurements).
+// Leaving out single rows would shift every later row into another
+// respondent or block, so a respondent missing any value is left out with
+// all of their rows, and the rows kept keep the layout. Returns the number
+// of respondents left out.
+int leaveOutWholeRespondents(ChosenData& d, int blockSize, bool caseFirst, std::size_t nv) {
+  if (blockSize <= 1 || d.complete == d.rows) return 0;
+  // Beyond the case limit the values were not kept: the import is refused.
+  if (d.complete > MaxCases) return 0;
+  if (d.rows % blockSize != 0)
+    throw CommandError("The file's " + std::to_string(d.rows) + " rows are no whole number of blocks of " +
+                       std::to_string(blockSize) + ", so the respondents with missing values cannot be left out " +
+                       "with all their rows." + LineBreak + "Nothing was imported.");
+  const int respondents = d.rows / blockSize;
+  auto respondentOf = [&](int row) { return caseFirst ? row / blockSize : row % respondents; };
+  std::vector<char> whole(static_cast<std::size_t>(respondents), 1);
+  for (int row = 0; row < d.rows; ++row)
+    if (d.names.caseOfRow[static_cast<std::size_t>(row)] == 0) whole[static_cast<std::size_t>(respondentOf(row))] = 0;
+  std::vector<float> kept;
+  kept.reserve(d.values.size());
+  int cases = 0;
+  for (int row = 0; row < d.rows; ++row) {
+    int& c = d.names.caseOfRow[static_cast<std::size_t>(row)];
+    if (c == 0) continue;
+    if (!whole[static_cast<std::size_t>(respondentOf(row))]) {
+      c = 0;
+      continue;
+    }
+    const auto from = d.values.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(c - 1) * nv);
+    kept.insert(kept.end(), from, from + static_cast<std::ptrdiff_t>(nv));
+    c = ++cases;
+  }
+  d.values = std::move(kept);
+  d.complete = cases;
+  return respondents - static_cast<int>(std::count(whole.begin(), whole.end(), 1));
+}
+
 std::string plural(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -442,6 +480,7 @@ void importSurveyData(Context& ctx, const SurveyFile& file, const ImportOptions&
   sh.setStatus("Import data...");
   ChosenData d = file.format == "CSV" ? readCsvColumns(file, o, cols, idCol, subCol)
                                       : readWithReader(file, o, cols, idCol, subCol);
+  const int respondentsLeftOut = o.kBlocks ? leaveOutWholeRespondents(d, o.blockSize, o.caseFirst, cols.size()) : 0;
   if (d.rows == 0)
     throw CommandError(std::string("The file holds no data.") + LineBreak +
                        "Import a file with a header line and at least one row of values.");
@@ -490,6 +529,10 @@ void importSurveyData(Context& ctx, const SurveyFile& file, const ImportOptions&
               std::to_string(d.missingPerVariable[order[k]]) + ")";
     if (!most.empty()) report += LineBreak + std::string("Missing most often: ") + most + ".";
   }
+  if (respondentsLeftOut > 0)
+    report += LineBreak + std::string("Blocks of ") + std::to_string(o.blockSize) + ": " +
+              plural(respondentsLeftOut, "respondent", "respondents") + " with a missing value " +
+              (respondentsLeftOut == 1 ? "was" : "were") + " left out with all their rows.";
   sh.message(report);
   if (idCol) {
     std::unordered_map<std::string_view, int> firstRow;

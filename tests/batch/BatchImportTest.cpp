@@ -6,6 +6,7 @@
 #include <map>
 
 #include "BatchProcess.h"
+#include "support/RScript.h"
 
 using namespace volmar::test;
 
@@ -74,6 +75,34 @@ TEST(BatchImport, ImportTrainSaveSegmentsAndMergeBackById) {
     complete += !missing;
   }
   EXPECT_EQ(complete, 36);
+}
+
+// The SPSS sample through the whole chain: import, train, segments saved as
+// .sav, and R's haven merges them into the original file by ID.
+TEST(BatchImport, SpssFileInSegmentsOutMergedByRHaven) {
+  TempDir dir;
+  const std::string sample = std::string(VOLMAR_SAMPLE_DATA_DIR) + "/survey-sample.sav";
+  const std::string segments = dir.file("segments.sav");
+  const BatchResult r = runScript(dir,
+                                  "import " + sample + " id=resp_id vars=price,quality,service,design\n"
+                                  "parameterize lower=2 upper=2 trials=3 epochs=5 reps=2\n"
+                                  "train\n"
+                                  "save segments " + segments + "\n",
+                                  {"--seed", "3"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(contains(r.err, "message: 36 cases read, 4 left out for missing values (40 rows in the file).\n")) << r.err;
+  const std::string merged = runR(dir, "orig <- read_sav('" + sample + "')\nseg <- read_sav('" + segments + R"(')
+m <- merge(orig, seg, by = "resp_id", all = TRUE)
+complete <- complete.cases(zap_missing(orig[, c("price", "quality", "service", "design")]))
+stopifnot(nrow(m) == 40, nrow(seg) == 40)
+m <- m[match(orig$resp_id, m$resp_id), ]
+stopifnot(identical(!is.na(m$segment_r1), complete), identical(!is.na(m$segment_r2), complete))
+stopifnot(all(m$segment_r1[complete] %in% 1:2))
+cat(sum(complete), "merged;", as.character(attr(seg$segment_r1, "label")), ";",
+    names(attr(seg$segment_r2, "labels")), "
+")
+)");
+  EXPECT_EQ(merged, "36 merged; Segment of 2 prototypes, replication 1 of 2 ; Segment 1 Segment 2 \n");
 }
 
 TEST(BatchImport, RefusalsNameTheLineAndEndTheScript) {

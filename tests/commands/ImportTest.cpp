@@ -251,6 +251,56 @@ TEST_F(Import, TakesTheKBlocksLayout) {
   EXPECT_FALSE(ws->CaseFirst);
 }
 
+// A respondent missing a value in one block is left out with every block,
+// so the rows kept still belong to the respondents and blocks of the layout.
+TEST_F(Import, KBlocksLeaveOutWholeRespondents) {
+  struct Case {
+    const char* name;
+    const char* csv;
+    bool caseFirst;
+    std::vector<float> kept;  // the values of a, case by case
+    std::vector<int> caseOfRow;
+  };
+  const Case cases[] = {
+      // Respondents 1 (rows 1-2), 2 (rows 3-4), 3 (rows 5-6); respondent 2
+      // lacks b in block 2.
+      {"measurements within cases", "a,b\n11,1\n12,1\n21,1\n22,\n31,1\n32,1\n", true, {11, 12, 31, 32},
+       {1, 2, 0, 0, 3, 4}},
+      // Block 1 of respondents 1-3, then their block 2; respondent 2 lacks b
+      // in block 1.
+      {"cases within measurements", "a,b\n11,1\n21,\n31,1\n12,1\n22,1\n32,1\n", false, {11, 31, 12, 32},
+       {1, 0, 2, 3, 0, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    shell.messages.clear();
+    ASSERT_TRUE(import(c.csv, [&](ImportOptions& o) {
+      o.kBlocks = true;
+      o.blockSize = 2;
+      o.caseFirst = c.caseFirst;
+    })) << shell.messages.back();
+    EXPECT_EQ(ws->NumCases, 4);
+    for (std::size_t i = 0; i < c.kept.size(); ++i) EXPECT_EQ(ws->DataMatrix(static_cast<int>(i) + 1, 1), c.kept[i]) << i;
+    EXPECT_EQ(ctx.names.caseOfRow, c.caseOfRow);
+    EXPECT_EQ(shell.messages.front(),
+              "4 cases read, 2 left out for missing values (6 rows in the file).\r\nMissing most often: b (1).\r\n"
+              "Blocks of 2: 1 respondent with a missing value was left out with all their rows.");
+  }
+  // Rows that are no whole number of blocks cannot be kept in line.
+  holdEarlierData();
+  shell.messages.clear();
+  EXPECT_FALSE(import("a,b\n1,1\n2,\n3,1\n", [](ImportOptions& o) {
+    o.kBlocks = true;
+    o.blockSize = 2;
+  }));
+  EXPECT_EQ(shell.messages.back(),
+            "The file's 3 rows are no whole number of blocks of 2, so the respondents with missing values cannot be "
+            "left out with all their rows.\r\nNothing was imported.");
+  EXPECT_EQ(ws->NumCases, 2);
+  EXPECT_EQ(ws->NumVars, 3);
+  EXPECT_EQ(ws->DataMatrix(1, 1), 42.0f);
+}
+
 TEST_F(Import, TheSeparatorAndDecimalMarkCanBeGiven) {
   // Detected from the header, ";" would split this file; told "," it keeps
   // "a;b" as one name.

@@ -11,6 +11,7 @@
 
 #include "commands/Import.h"
 #include "io/SurveyReader.h"
+#include "support/RScript.h"
 #include "support/ScriptedShell.h"
 #include "support/TempDir.h"
 
@@ -145,6 +146,57 @@ TEST_F(SurveyFiles, StataFileIsRead) {
   ASSERT_TRUE(import(file, o));
   EXPECT_EQ(ws->NumCases, 3);
   EXPECT_EQ(ws->DataMatrix(2, 1), 98.5f);
+}
+
+// Files as R's haven writes them: dates and date-times, SPSS user-missing
+// values and ranges, Stata tagged missing values, value labels.
+TEST_F(SurveyFiles, FilesWrittenByRHaven) {
+  test::runR(dir, R"(
+d <- data.frame(id = c(1, 2, 3, 4, 5, 6))
+d$visit <- as.Date(c("2024-03-01", "2024-03-02", NA, "2024-03-04", "2024-03-05", "2024-03-06"))
+d$stamp <- as.POSIXct("2024-03-01 10:00:00", tz = "UTC") + (1:6) * 3600
+d$name <- c("Ann", "Bob", "Cy", "Di", "Ed", "Flo")
+d$wave <- labelled(c(1, 2, 2, 1, 2, 1), c(North = 1, South = 2), label = "Region of interview")
+d$q1 <- labelled_spss(c(3.5, 9, 2, 97.5, 4, NA), na_values = 9, na_range = c(97, 99), label = "Price rating")
+d$q2 <- c(1, 2, 3, 4, 5, 6)
+write_sav(d, "haven.sav")
+d$q1 <- c(3.5, tagged_na("a"), 2, tagged_na("z"), 4, NA)
+write_dta(d, "haven.dta")
+)");
+  for (const char* name : {"haven.sav", "haven.dta"}) {
+    SCOPED_TRACE(name);
+    SurveyFile file;
+    runCommand(ctx, [&](Context&) { file = scanSurveyFile(dir.file(name)); });
+    ASSERT_EQ(file.variables.size(), 7u) << (shell.messages.empty() ? "" : shell.messages.back());
+    const std::vector<std::string> types = {"number", "date", "date", "text", "number", "number", "number"};
+    for (std::size_t i = 0; i < types.size(); ++i) EXPECT_EQ(file.variables[i].type, types[i]) << i;
+    // Missing: system-missing and 9 and 97.5 (SPSS), or the tagged .a and .z
+    // (Stata).
+    EXPECT_EQ(file.variables[5].missing, 3);
+    EXPECT_EQ(file.variables[4].valueLabels,
+              (std::vector<std::pair<double, std::string>>{{1, "North"}, {2, "South"}}));
+    EXPECT_EQ(defaultImportVariables(file, "id"), (std::vector<std::string>{"wave", "q1", "q2"}));
+
+    ws->NumCases = 9;
+    for (const char* date : {"visit", "stamp"}) {
+      ImportOptions o;
+      o.variables = {"q2", date};
+      EXPECT_FALSE(import(file, o));
+      EXPECT_EQ(shell.messages.back(), "The variable '" + std::string(date) + "' holds dates and cannot be data.");
+      EXPECT_EQ(ws->NumCases, 9);
+    }
+    ImportOptions o;
+    o.variables = {"q1", "q2"};
+    o.id = "name";
+    o.subsamples = "wave";
+    ASSERT_TRUE(import(file, o)) << shell.messages.back();
+    EXPECT_EQ(ws->NumCases, 3);
+    EXPECT_EQ(ctx.names.caseOfRow, (std::vector<int>{1, 0, 2, 0, 3, 0}));
+    EXPECT_EQ(ws->DataMatrix(3, 1), 4.0f);
+    EXPECT_EQ(ws->DataMatrix(3, 2), 5.0f);
+    EXPECT_EQ(ws->SubsampleOf[2], 2);
+    EXPECT_EQ(ctx.names.ids[5], "Flo");
+  }
 }
 
 TEST_F(SurveyFiles, AReaderThatCrashesHangsOrFailsChangesNothing) {
