@@ -247,7 +247,7 @@ void paintProfileChart(QPainter& painter, const ProfileChart& chart, const Profi
       };
       const double h = std::max(4.0, L.rowHeight * 0.62);
       const double x1 = xOf(p.prototypeValue(s, v));
-      const QRectF bar(cell.left(), cell.center().y() - h / 2, std::max(1.0, x1 - cell.left()), h);
+      const QRectF bar(cell.left(), cell.center().y() - h / 2, std::max(3.0, x1 - cell.left()), h);
       if (chart.marker(s, v)) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(full);
