@@ -168,7 +168,10 @@ ProfileLayout layoutProfileChart(const ProfileChart& chart, double width, const 
   return L;
 }
 
-void paintProfileChart(QPainter& painter, const ProfileChart& chart, const ProfileLayout& L) {
+void paintProfileChart(QPainter& painter, const ProfileChart& chart, const ProfileLayout& L, const QRectF& exposed) {
+  const bool all = exposed.isEmpty();
+  // Rows a little beyond the area: the mean line leaves a row to its neighbours.
+  const QRectF near = all ? QRectF() : exposed.adjusted(0, -L.rowHeight, 0, L.rowHeight);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
@@ -215,6 +218,7 @@ void paintProfileChart(QPainter& painter, const ProfileChart& chart, const Profi
   for (int s = 1; s <= p.numSegments; ++s) {
     const std::size_t k = static_cast<std::size_t>(s - 1);
     const QRectF& panel = L.panels[k];
+    if (!all && !panel.intersects(exposed)) continue;
     const QColor full = segmentColour(s);
     const QColor pale = paleColour(full);
     painter.setPen(QPen(QColor(170, 170, 170), 1));
@@ -241,6 +245,7 @@ void paintProfileChart(QPainter& painter, const ProfileChart& chart, const Profi
       const int v = order[static_cast<std::size_t>(i)];
       const std::size_t row = static_cast<std::size_t>(i);
       const QRectF& cell = L.bars[k][row];
+      if (!all && !cell.intersects(near)) continue;
       const double lo = L.low[row], span = L.high[row] - L.low[row];
       auto xOf = [&](double value) {
         return cell.left() + std::clamp((value - lo) / span, 0.0, 1.0) * cell.width();

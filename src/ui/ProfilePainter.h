@@ -54,8 +54,10 @@ QFont profileChartFont();
 ProfileLayout layoutProfileChart(const ProfileChart& chart, double width, const QFont& font = profileChartFont());
 
 // Paints the laid-out chart at the painter's origin, white background
-// included.
-void paintProfileChart(QPainter& painter, const ProfileChart& chart, const ProfileLayout& layout);
+// included. With an `exposed` area only the panels and rows that meet it
+// are drawn (a window repainting the strip it scrolled into view).
+void paintProfileChart(QPainter& painter, const ProfileChart& chart, const ProfileLayout& layout,
+                       const QRectF& exposed = QRectF());
 
 // The colour of segment s (1-based), and its pale form.
 QColor segmentColour(int s);

@@ -47,7 +47,7 @@ void ProfileChartWidget::setBySimilarity(bool bySimilarity) {
 void ProfileChartWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setClipRect(event->rect());
-  paintProfileChart(painter, chart_, layout_);
+  paintProfileChart(painter, chart_, layout_, event->rect());
 }
 
 bool ProfileChartWidget::event(QEvent* e) {
