@@ -76,6 +76,7 @@ TEST(BatchProfiles, ChartFilesAndMarkersOfTheIrisSegments) {
   // 0..1, so A counts standard deviations: marker when |p - mean| >= 0.8 SD
   // or >= 30 % of the mean.
   int lines = 0, markers = 0;
+  std::map<std::pair<int, std::size_t>, std::string> listed;
   for (const std::string& line : splitLines(r.out)) {
     const auto f = fields(line, '\t');
     if (f.size() != 5) continue;
@@ -90,6 +91,7 @@ TEST(BatchProfiles, ChartFilesAndMarkersOfTheIrisSegments) {
     const double diff = std::fabs(proto - mean[v]);
     const bool expected = diff / sd[v] >= 0.8 || diff / mean[v] >= 0.3;
     EXPECT_EQ(f[4], expected ? "yes" : "no") << line;
+    listed[{s, v}] = f[4];
     markers += expected;
   }
   EXPECT_EQ(lines, 12);
@@ -108,6 +110,7 @@ TEST(BatchProfiles, ChartFilesAndMarkersOfTheIrisSegments) {
     ASSERT_EQ(f.size(), 3u + 3 * 4);
     EXPECT_EQ(f[0], std::to_string(v + 1));
     EXPECT_NEAR(std::stod(f[2]), sd[v], 5e-5);
+    for (int s = 1; s <= 3; ++s) EXPECT_EQ(f[static_cast<std::size_t>(3 + 4 * (s - 1) + 3)], (listed[{s, v}])) << s;
   }
 
   // The chart files: a PNG image, an SVG drawing and a PDF page with ink.
