@@ -15,6 +15,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSvgRenderer>
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include "ScriptedPrompter.h"
 #include "support/Pdf.h"
@@ -177,6 +179,11 @@ TEST(ProfilesWindow, PanelsStayReadableFromTwoToThirtySegmentsAndThreeToAHundred
         EXPECT_TRUE(cut.endsWith("ll")) << cut.toStdString();
         EXPECT_TRUE(cut.contains(QChar(0x2026)));
         EXPECT_EQ(L.fullNames[2].toStdString(), "q3 how satisfied are you with the service of the airline overall");
+        // Resting on the name shows it whole.
+        const QPoint at = L.labels[0][2].center().toPoint();
+        QHelpEvent help(QEvent::ToolTip, at, w.chart1()->mapToGlobal(at));
+        QApplication::sendEvent(w.chart1(), &help);
+        EXPECT_EQ(QToolTip::text(), L.fullNames[2]);
       }
       // A hundred variables: the chart scrolls rather than squeezing rows.
       if (V == 100) {
