@@ -123,22 +123,27 @@ ProfileLayout layoutProfileChart(const ProfileChart& chart, double width, const 
   L.rows = S > 0 ? (S + L.columns - 1) / L.columns : 0;
   const double panelW = (L.width - 2 * Margin - (L.columns - 1) * Gap) / L.columns;
 
-  // The legend, its items flowing into lines.
+  // The legend, its items flowing into lines; an item wider than a whole
+  // line wraps its words onto further lines.
   const std::vector<QString> texts = legendTexts(chart, anyOutside);
   const double itemH = lineH + 4;
-  double x = Margin + Pad, y = Margin + Pad;
+  const double lineW = L.width - 2 * Margin - 2 * Pad;
+  double x = Margin + Pad, y = Margin + Pad, rowH = itemH;
   for (const QString& t : texts) {
     const double w = Swatch + 6 + std::ceil(fm.horizontalAdvance(t)) + 1;
-    if (x > Margin + Pad && x + w > L.width - Margin - Pad) {
+    if (x > Margin + Pad && x + w > Margin + Pad + lineW) {
       x = Margin + Pad;
-      y += itemH;
+      y += rowH;
+      rowH = itemH;
     }
-    const QRectF box(x + Swatch + 6, y, std::min(w - Swatch - 6, L.width - 2 * Margin - 2 * Pad - Swatch - 6), itemH);
-    L.legendTexts.push_back(box);
-    L.legendStrings.push_back(fm.elidedText(t, Qt::ElideRight, box.width()));
+    const double textW = std::min(w - Swatch - 6, lineW - Swatch - 6);
+    const double textH = std::max(itemH, std::ceil(fm.boundingRect(QRectF(0, 0, textW, 1e6), Qt::TextWordWrap, t).height()) + 4);
+    L.legendTexts.emplace_back(x + Swatch + 6, y, textW, textH);
+    L.legendStrings.push_back(t);
+    rowH = std::max(rowH, textH);
     x += w + 18;
   }
-  L.legend = QRectF(Margin, Margin, L.width - 2 * Margin, y + itemH + Pad - Margin);
+  L.legend = QRectF(Margin, Margin, L.width - 2 * Margin, y + rowH + Pad - Margin);
 
   // The panels.
   const double titleH = lineH + 6;
@@ -196,7 +201,7 @@ void paintProfileChart(QPainter& painter, const ProfileChart& chart, const Profi
   const QColor sample = segmentColour(1);
   for (std::size_t i = 0; i < L.legendTexts.size(); ++i) {
     const QRectF& t = L.legendTexts[i];
-    const QRectF sw(t.left() - Swatch - 6, t.center().y() - Swatch / 2, Swatch, Swatch);
+    const QRectF sw(t.left() - Swatch - 6, t.top() + (QFontMetricsF(L.font).height() + 4 - Swatch) / 2, Swatch, Swatch);
     if (i == 0) {
       painter.setPen(QPen(sample, 1));
       painter.setBrush(sample);
@@ -212,7 +217,7 @@ void paintProfileChart(QPainter& painter, const ProfileChart& chart, const Profi
       diamond(sw.center(), 4);
     }
     painter.setPen(ink);
-    painter.drawText(t, Qt::AlignLeft | Qt::AlignVCenter, L.legendStrings[i]);
+    painter.drawText(t.adjusted(0, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, L.legendStrings[i]);
   }
 
   for (int s = 1; s <= p.numSegments; ++s) {

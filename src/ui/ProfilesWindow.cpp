@@ -160,14 +160,23 @@ void TSegmentProfiles::showEvent(QShowEvent* event) {
 }
 
 void printProfileChart(const ProfileChart& chart, QPrinter& printer) {
-  // Laid out as the saved files are, then scaled onto the page.
-  const ProfileLayout L = layoutProfileChart(chart, 1200);
   const ChartMargins m;
   printOn(printer, [&](QPainter& painter, QPagedPaintDevice& device) {
     const double W = device.width(), H = device.height();
     const QRectF box(W * m.left / 100, H * m.top / 100, W * (1 - (m.left + m.right) / 100),
                      H * (1 - (m.top + m.bottom) / 100));
-    const double scale = std::min(box.width() / L.width, box.height() / L.height);
+    // Laid out at the width whose shape fills the box best (more columns
+    // for a wide box, fewer for a tall one), then scaled into it.
+    ProfileLayout L = layoutProfileChart(chart, 1200);
+    double scale = std::min(box.width() / L.width, box.height() / L.height);
+    for (double width = 340; width <= 2400; width += 60) {
+      ProfileLayout candidate = layoutProfileChart(chart, width);
+      const double s = std::min(box.width() / candidate.width, box.height() / candidate.height);
+      if (s > scale) {
+        scale = s;
+        L = std::move(candidate);
+      }
+    }
     painter.translate(box.x() + (box.width() - L.width * scale) / 2, box.y() + (box.height() - L.height * scale) / 2);
     painter.scale(scale, scale);
     paintProfileChart(painter, chart, L);

@@ -82,7 +82,8 @@ class TSegmentProfiles : public QMainWindow {
 };
 
 // Prints the chart on one page, scaled (keeping its shape) into the page
-// less the chart margins, as every chart is printed. Throws CommandError.
+// less the chart margins, as every chart is printed; the panels are laid
+// out in as many columns as suit the page best. Throws CommandError.
 void printProfileChart(const ProfileChart& chart, QPrinter& printer);
 
 }  // namespace volmar

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLineEdit>
@@ -147,6 +148,7 @@ TEST(ProfilesWindow, PanelsStayReadableFromTwoToThirtySegmentsAndThreeToAHundred
       EXPECT_LE(c.width(), w.scrollBox()->viewport()->width());
       EXPECT_GE(L.rowHeight, fm.height());
       EXPECT_GE(L.columns, 2);
+      for (const QRectF& t : L.legendTexts) EXPECT_TRUE(L.legend.contains(t));
       for (int s = 0; s < S; ++s) {
         const QRectF& panel = L.panels[static_cast<std::size_t>(s)];
         EXPECT_TRUE(QRectF(0, 0, c.width(), c.height()).contains(panel)) << s;
@@ -235,4 +237,9 @@ TEST(ProfilesWindow, TheChartIsSavedAsPngSvgAndPdfAndPrinted) {
   EXPECT_EQ(shell.messages.back(), "Chart sent to printer.");
   EXPECT_EQ(volmar::test::pdfPageCount(printed), 1);
   EXPECT_GT(volmar::test::pdfInkPixels(printed, 1), 100);
+  if (const QString shots = qEnvironmentVariable("VOLMAR_PROFILE_SHOTS"); !shots.isEmpty())
+    QFile::copy(QString::fromStdString(printed), shots + QStringLiteral("/printed.pdf"));
+  // The user guide inside the program shows its picture of the chart.
+  EXPECT_TRUE(QFile::exists(QStringLiteral(":/guide/profiles.html")));
+  EXPECT_TRUE(QFile::exists(QStringLiteral(":/guide/profiles.png")));
 }
