@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QRectF>
+#include <QStaticText>
 #include <QString>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ struct ProfileLayout {
   std::vector<QRectF> axisTexts;              // [s - 1], the scale under the bars
   std::vector<QString> labelTexts;            // [row], elided in the middle
   std::vector<QString> fullNames;             // [row]
+  // The labels laid out once for every panel (they are alike in all).
+  std::vector<QStaticText> labelStatic;       // [row]
+  std::vector<double> labelWidth;             // [row]
   // Scale of each row's variable: the value at the bars' left and right ends.
   std::vector<double> low, high;              // [row]
   bool commonScale = true;                    // one scale for every variable
