@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake
-  qt6-base-dev qt6-charts-dev
+  qt6-base-dev qt6-charts-dev qt6-svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation
   xvfb xauth openbox wmctrl x11-utils

@@ -8,6 +8,11 @@
 #if VOLMAR_BATCH_HAS_QT
 #include "batch/QtBubbleChart.h"
 #endif
+// Segment profiles.
+#if VOLMAR_BATCH_HAS_QT
+#include "batch/QtProfiles.h"
+#endif
+#include "commands/Profiles.h"
 #include "commands/BlockTables.h"
 #include "commands/BubbleMap.h"
 #include "commands/Commands.h"
@@ -325,6 +330,80 @@ std::optional<std::string> checkImport(const ScriptLine& l) {
   return std::nullopt;
 }
 
+// ---- Segment profiles ---------------------------------------------------------
+
+// The chart a profiles line asks for: absolute= and relative= set the
+// marker thresholds, which stay chosen for later lines (the description
+// file follows them, as it follows the window's); order= is the line's own.
+std::optional<ProfileChart> profileChartFor(Session& s, const ScriptLine& l) {
+  std::optional<ProfileChart> chart;
+  const bool ran = s.run([&](Context& ctx) {
+    MarkerThresholds t = ctx.profileThresholds;
+    if (l.has("absolute")) t.absolute = static_cast<double>(*parseRealEntry(l.answer("absolute")));
+    if (l.has("relative")) t.relative = static_cast<double>(*parseRealEntry(l.answer("relative")));
+    chart = profileChart(ctx);
+    ctx.profileThresholds = t;
+    chart->thresholds = t;
+    chart->bySimilarity = l.answer("order", "file") == "similarity";
+  });
+  if (!ran) chart.reset();
+  return chart;
+}
+
+std::optional<std::string> checkProfileSettings(const ScriptLine& l) {
+  for (const char* key : {"absolute", "relative"})
+    if (l.has(key)) {
+      const auto v = parseRealEntry(l.answer(key));
+      if (!v || *v < 0) return std::string(key) + "= must be a number of 0 or more";
+    }
+  return std::nullopt;
+}
+
+std::optional<std::string> checkProfiles(const ScriptLine& l) {
+  if (!chartFileKind(l.arguments[0]))
+    return "profiles " + l.arguments[0] + ": the chart is saved as FILE.png, FILE.svg or FILE.pdf";
+  return checkProfileSettings(l);
+}
+
+// "show profiles": one line per segment and variable.
+bool showProfiles(Session& s, const ScriptLine& l) {
+  const auto chart = profileChartFor(s, l);
+  if (!chart) return false;
+  for (const std::string& line : profileLines(*chart)) s.shell().print(line);
+  return true;
+}
+
+// "profiles FILE": the window's "Save chart..." with the file from the line.
+bool profiles(Session& s, const ScriptLine& l) {
+  const auto chart = profileChartFor(s, l);
+  if (!chart) return false;
+#if VOLMAR_BATCH_HAS_QT
+  BatchShell& sh = s.shell();
+  auto& a = sh.answers();
+  a.saveFiles.push_back(l.arguments[0]);
+  if (l.answer("replace") == "yes") {
+    a.questions = Answer::Yes;
+    a.questionsReason = "replace=yes";
+  }
+  if (saveProfileChartFile(sh, *chart)) return true;
+  if (sh.questionDeclined())
+    return s.fail(l, l.arguments[0] + " exists and was not replaced; add replace=yes to overwrite it");
+  return s.fail(l, "the chart was not written (see the message above)");
+#else
+  return s.fail(l, "profiles needs the desktop program's libraries, which this build of volmar-batch lacks");
+#endif
+}
+
+const std::vector<AnswerKey> ProfileKeys = {{"order", ValueKind::Choice, {"file", "similarity"}},
+                                            {"absolute", ValueKind::Real},
+                                            {"relative", ValueKind::Real}};
+const std::vector<AnswerKey> ProfileFileKeys = {{"order", ValueKind::Choice, {"file", "similarity"}},
+                                                {"absolute", ValueKind::Real},
+                                                {"relative", ValueKind::Real},
+                                                {"replace", ValueKind::Choice, {"yes", "no"}}};
+
+// ---- end of segment profiles ------------------------------------------------
+
 using K = ValueKind;
 
 const std::vector<CommandSpec>& table() {
@@ -400,6 +479,13 @@ const std::vector<CommandSpec>& table() {
       {"bubbles", {"BLOCK"}, {{"factor", K::Real}, {"bmp", K::Text}, {"replace", K::Choice, {"yes", "no"}}},
        MenuItem::Adjgraphforselectedblockssamples1, MenuItem::Count_,
        "Show > Frequency of prototypes for selected blocks (samples)", bubbles, checkBubbles},
+      // Segment profiles.
+      {"save description", {"FILE.csv"}, ReplaceKey, MenuItem::Segmentdescription1, MenuItem::SaveAs1,
+       "File > Save > Segment description...", save<segmentdescription1Click>},
+      {"show profiles", {}, ProfileKeys, MenuItem::Segmentprofiles1, MenuItem::Count_, "Show > Segment profiles",
+       showProfiles, checkProfileSettings},
+      {"profiles", {"FILE.png|FILE.svg|FILE.pdf"}, ProfileFileKeys, MenuItem::Segmentprofiles1, MenuItem::Count_,
+       "Show > Segment profiles > Save chart...", profiles, checkProfiles},
   };
   return t;
 }
@@ -438,6 +524,9 @@ const char* enabledBy(MenuItem item) {
       return "the statistical neighborhood has been listed ('similarity neighborhood')";
     case MenuItem::Restoreadjacencygraph1:
       return "the graph has been trimmed with a cutoff above 0 ('trim CUTOFF')";
+    case MenuItem::Segmentprofiles1:
+    case MenuItem::Segmentdescription1:
+      return "a training run, a recall or a refinement has given the data segments ('train')";
     default:
       return "an earlier command enables it";
   }

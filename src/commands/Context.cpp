@@ -18,6 +18,8 @@ Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
   importDialog.fileName = "*.csv";
   segmentsDialog.filters = {"Segments with IDs (*.csv)|*.csv", "SPSS file (*.sav)|*.sav", "All files(*.*)|*.*"};
   segmentsDialog.defaultExt = "csv";
+  descriptionDialog.filters = {"Segment description (*.csv)|*.csv", "All files(*.*)|*.*"};
+  descriptionDialog.defaultExt = "csv";
 }
 
 std::string DataNames::variable(int v) const {
@@ -41,6 +43,8 @@ void mainWindowCreated(Context& ctx) {
                         MenuItem::absfrequencies1, MenuItem::BlockssamplesxPrototypestable1,
                         MenuItem::Frequencyofprototypesforpairofblocks1, MenuItem::Refineprototypes1})
     sh.enableMenu(item, false);
+  // Segment profiles and their description: once segments exist.
+  for (MenuItem item : {MenuItem::Segmentprofiles1, MenuItem::Segmentdescription1}) sh.enableMenu(item, false);
   ctx.ws.ParamsEntered = false;
   ctx.ws.UseSubtClus = false;
   sh.setChartTitle("Sum of distances (bars), wSSI (line)");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands/Shell.h"
+#include "core/SegmentProfiles.h"
 #include "core/Workspace.h"
 
 namespace volmar {
@@ -45,6 +46,11 @@ struct Context {
   FileDialog importDialog;    // survey files (CSV, SPSS, Stata)
   FileDialog segmentsDialog;  // segments with IDs
   DataNames names;
+  // Segment profiles: the description's save dialog, and the marker
+  // thresholds last chosen (in a profiles window or a batch line), which
+  // the description file's marker columns follow.
+  FileDialog descriptionDialog;
+  MarkerThresholds profileThresholds;
   // Set (from the window's thread) to ask a long command to stop at its
   // next safe point; the command then throws CommandStopped.
   std::atomic<bool> stopRequested{false};

@@ -41,6 +41,8 @@ void recallClick(Context& ctx) {
     ws.LabelsPrototypes = n;
     ws.LabelsReplications = 1;
     ctx.names.labelledHere = true;
+    sh.enableMenu(MenuItem::Segmentprofiles1, true);
+    sh.enableMenu(MenuItem::Segmentdescription1, true);
   }
   sh.appendLine(" ");
   sh.appendLine("   Recall:");

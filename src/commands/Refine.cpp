@@ -98,6 +98,10 @@ void refineprototypes1Click(Context& ctx) {
   sh.setBusyCursor(false);
   sh.beep();
   sh.setStatus("Done.");
+  if (ws.LabelsPrototypes == n && ctx.names.labelledHere) {
+    sh.enableMenu(MenuItem::Segmentprofiles1, true);
+    sh.enableMenu(MenuItem::Segmentdescription1, true);
+  }
 }
 
 }  // namespace volmar

@@ -11,6 +11,8 @@ namespace volmar {
 class DataMatrixDialog;
 class ParamDialog;
 class PrintCanvas;
+struct ProfileChart;
+struct MarkerThresholds;
 
 // Answer of a message box or question.
 enum class Answer { Ok, Yes, No, Cancel };
@@ -112,6 +114,11 @@ class Shell {
   virtual void showBubbleChart(const BubbleChart& chart) = 0;  // TForm10
   // The prototypes table (TPrTable): modal, closed by the person.
   virtual void showPrototypesTable(const GridCells& cells) = 0;
+  // The segment profiles window: non-modal, a further one on every call.
+  // The marker thresholds the person chooses in it are written to `chosen`
+  // (the context's, which outlives the window). A shell without windows
+  // has nothing to show.
+  virtual void showSegmentProfiles(const ProfileChart& /*chart*/, MarkerThresholds& /*chosen*/) {}
   // Printing. The print dialog chooses the printer (or the PDF file) that
   // the print calls after it use; false when it was cancelled. The print
   // calls throw CommandError when the printer or file cannot be written.

@@ -599,6 +599,8 @@ class TrainingRun {
     if (ws_.NumReplications > 1) sh_.enableMenu(MenuItem::Compareoverreplications1, true);
     sh_.enableMenu(MenuItem::Similarityofprototypes1, true);
     sh_.enableMenu(MenuItem::Refineprototypes1, true);
+    sh_.enableMenu(MenuItem::Segmentprofiles1, true);
+    sh_.enableMenu(MenuItem::Segmentdescription1, true);
     if (ws_.KBlocks || ws_.KSamples)
       sh_.enableMenu(MenuItem::BlockssamplesxPrototypescontingencytable1, true);
     if (ws_.KBlocks) {

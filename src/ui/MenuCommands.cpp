@@ -4,6 +4,7 @@
 #include "commands/BubbleMap.h"
 #include "commands/Commands.h"
 #include "commands/PrototypesTable.h"
+#include "commands/Profiles.h"
 #include "commands/Compare.h"
 #include "commands/Import.h"
 #include "commands/Similarity.h"
@@ -61,6 +62,10 @@ Command commandOf(MenuItem item) {
       return adjgraphforselectedblockssamples1Click;
     case M::Prototypes1:
       return prototypes1Click;
+    case M::Segmentprofiles1:
+      return segmentprofiles1Click;
+    case M::Segmentdescription1:
+      return segmentdescription1Click;
     case M::Compareoverreplications1:
       return compareoverreplications1Click;
     case M::statNeighborhood1:

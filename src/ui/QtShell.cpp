@@ -15,6 +15,7 @@
 #include "ui/Prompter.h"
 #include "ui/StatusLine.h"
 #include "ui/Unit10.h"
+#include "ui/ProfilesWindow.h"
 #include "ui/Unit5.h"
 #include "ui/Unit6.h"
 #include "ui/Unit8.h"
@@ -283,6 +284,9 @@ void QtShell::showBlocksTable(const GridCells& cells) { (new TBSPrTable(cells, c
 void QtShell::showPairTable(const GridCells& cells) { (new TForm8(cells, c_.window))->show(); }
 void QtShell::showBubbleChart(const BubbleChart& chart) { (new TForm10(*this, chart, c_.window))->show(); }
 void QtShell::showPrototypesTable(const GridCells& cells) { prompter_.prototypesTable(c_.window, cells); }
+void QtShell::showSegmentProfiles(const ProfileChart& chart, MarkerThresholds& chosen) {
+  (new TSegmentProfiles(*this, chosen, chart, c_.window))->show();
+}
 QPrinter& QtShell::printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>();
   return *printer_;

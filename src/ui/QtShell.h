@@ -83,6 +83,7 @@ class QtShell : public Shell {
   void showPairTable(const GridCells& cells) override;
   void showBubbleChart(const BubbleChart& chart) override;
   void showPrototypesTable(const GridCells& cells) override;
+  void showSegmentProfiles(const ProfileChart& chart, MarkerThresholds& chosen) override;
   void executePrinterSetupDialog() override;
   bool executePrintDialog() override;
   std::vector<std::string> listLines() override;

@@ -160,6 +160,10 @@ void ScriptedShell::showPrototypesTable(const GridCells& cells) {
   prototypesTables.push_back(cells);
   events.push_back("prototypesTable");
 }
+void ScriptedShell::showSegmentProfiles(const ProfileChart& chart, MarkerThresholds&) {
+  profileCharts.push_back(chart);
+  events.push_back("segmentProfiles");
+}
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "commands/DataMatrixDialog.h"
 #include "commands/ParamDialog.h"
+#include "commands/Profiles.h"
 #include "commands/Shell.h"
 
 namespace volmar::test {
@@ -43,6 +44,7 @@ class ScriptedShell : public Shell {
   // Analysis windows opened, in order of their kind.
   std::vector<GridCells> blocksTables, pairTables, prototypesTables;
   std::vector<BubbleChart> bubbleCharts;
+  std::vector<ProfileChart> profileCharts;
 
   // Answers.
   std::deque<Answer> answers;
@@ -86,6 +88,7 @@ class ScriptedShell : public Shell {
   void showPairTable(const GridCells& cells) override;
   void showBubbleChart(const BubbleChart& chart) override;
   void showPrototypesTable(const GridCells& cells) override;
+  void showSegmentProfiles(const ProfileChart& chart, MarkerThresholds& chosen) override;
 
   // Printing: the print dialogs answered from printDialogs (true = print;
   // an empty queue fails the test), every job recorded page by page on a

@@ -172,7 +172,8 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
                          "Print &Adjacency graph", "&Quit"}));
   EXPECT_EQ(captions(win->submenu(M::SaveAs1)),
             (QStringList{"&Prototypes", "&Class labels", "&Info over replications",
-                         "&Blocks (Samples) x Prototypes table", "Segments with IDs..."}));
+                         "&Blocks (Samples) x Prototypes table", "Segments with IDs...",
+                         "Segment description..."}));
   EXPECT_EQ(captions(win->submenu(M::Analysis1)),
             (QStringList{"&Parameterize", "&Initialize", "&Train", "&Recall",
                          "&Compare over replications", "&Similarity of prototypes",
@@ -189,7 +190,7 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
             (QStringList{"&Prototypes Table", "&Adjacency Graph",
                          "&Blocks (samples) x Prototypes table",
                          "&Frequency of prototypes for selected blocks (samples)",
-                         "Frequency of proto&types for current pair of blocks "}));
+                         "Frequency of proto&types for current pair of blocks ", "Segment &profiles"}));
   // The F1 item is not in the Help menu, but its shortcut works (below).
   EXPECT_EQ(captions(win->submenu(M::Help2)), (QStringList{"Help&Info", "&User guide"}));
   EXPECT_EQ(win->action(M::HelpFile1)->shortcut(), QKeySequence(Qt::Key_F1));
