@@ -115,6 +115,32 @@ int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std
   return static_cast<int>(empty.size());
 }
 
+void PrototypesFromLabels(Workspace& ws, const std::vector<std::int8_t>& labels, int threads) {
+  const int nv = ws.NumVars;
+  // The means first (an empty class takes some case for now), then the
+  // distance of every case to its class mean, by which the empty classes
+  // take their cases.
+  std::vector<double> dist(labels.size(), 0.0);
+  const int refilled = MoveToMeans(ws, labels, dist, threads);
+  if (refilled == 0) return;
+  forEachBlock(blockCount(ws), threads, [&](int b) {
+    const int last = std::min(ws.NumCases, (b + 1) * BlockCases);
+    for (int c = b * BlockCases + 1; c <= last; ++c) {
+      const float* x = ws.DataMatrix.row(c);
+      const float* w = ws.Prototypes.row(labels[static_cast<std::size_t>(c - 1)]);
+      double d = 0;
+      for (int i = 0; i < nv; ++i) {
+        const double e = static_cast<double>(x[i]) - static_cast<double>(w[i]);
+        d += e * e;
+      }
+      dist[static_cast<std::size_t>(c - 1)] = d;
+    }
+  });
+  // MoveToMeans again: the classes with cases get the same means, the empty
+  // ones the worst fitted cases.
+  MoveToMeans(ws, labels, dist, threads);
+}
+
 namespace {
 
 // Per class sums of vectors over the cases, made by block and added in

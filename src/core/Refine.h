@@ -19,6 +19,15 @@
 //                       dist, the lowest number on ties) that no other empty
 //                       prototype took. Returns the number of such moves.
 //
+//   PrototypesFromLabels(ws, labels, threads)
+//                       prototype k := mean of the cases labelled k (labels
+//                       1..NumPrototypes), summed as MoveToMeans sums; a
+//                       prototype without cases goes to the case farthest from
+//                       the mean of its own class, as MoveToMeans moves one.
+//                       Gives a partition kept without its prototypes (a
+//                       replication's column of ClassLabels) a start for
+//                       RefinePrototypes.
+//
 //   RemovalCosts(ws, labels, dist, threads)
 //                       cost[k - 1] := how much the sum of distances would
 //                       rise if prototype k were taken away and each of its
@@ -64,6 +73,8 @@ double AssignCases(const Workspace& ws, std::vector<std::int8_t>& labels, std::v
                    int threads);
 int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std::vector<double>& dist,
                 int threads);
+
+void PrototypesFromLabels(Workspace& ws, const std::vector<std::int8_t>& labels, int threads);
 
 std::vector<double> RemovalCosts(const Workspace& ws, const std::vector<std::int8_t>& labels,
                                  const std::vector<double>& dist, int threads);
