@@ -262,6 +262,10 @@ void refineprototypes1Click(Context& ctx) {
         sh.appendLine("   swap " + std::to_string(step.number) + " (" + std::to_string(step.moved) +
                       " prototypes moved): " + sum);
         break;
+      case RefineStep::Moves:
+        sh.appendLine("   moves " + std::to_string(step.number) + " (" + std::to_string(step.moved) +
+                      " cases moved): " + sum);
+        break;
     }
     sh.selectLastLine();
     sh.repaintList();

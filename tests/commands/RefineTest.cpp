@@ -129,6 +129,32 @@ TEST_F(Refining, ASwapFreesAPrototypeFromASplitGroupForTwoGroupsSharingOne) {
   EXPECT_EQ(ws->SumDist[4], SumOfMinDistances(*ws));
 }
 
+// Cases 0 and 10 share a class (mean 5), ten cases at 16 form the other:
+// case 10 lies nearer its own mean (25 against 36), so the iterations stay,
+// but moving it lowers the sum from 50 to 32.727: its class loses
+// 2/1 x 25, the other gains only 10/11 x 36.
+TEST_F(Refining, ASingleCaseMoveThatTheIterationsCannotMakeLowersTheSum) {
+  const float at[] = {0, 10, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
+  ws->NumCases = 12;
+  ws->NumVars = 2;
+  for (int c = 1; c <= 12; ++c) {
+    ws->DataMatrix(c, 1) = at[c - 1];
+    ws->DataMatrix(c, 2) = 0;
+  }
+  prototypes({{5, 0}, {16, 0}});
+  runCommand(ctx, refineprototypes1Click);
+  ASSERT_TRUE(shell.messages.empty()) << shell.messages[0];
+  EXPECT_NE(std::find(shell.lines.begin(), shell.lines.end(), "   moves 1 (1 cases moved): sum(dist^2) = 32.727"),
+            shell.lines.end());
+  const auto sums = iterationSums();
+  for (std::size_t i = 1; i < sums.size(); ++i) EXPECT_LE(sums[i], sums[i - 1]) << i;
+  EXPECT_EQ(ws->ClassLabels(2, 1), 2);
+  EXPECT_EQ(ws->ClassSize[1], 1);
+  EXPECT_FLOAT_EQ(ws->Prototypes(2, 1), 170.0f / 11);
+  EXPECT_EQ(sumOfDistancesText(ws->SumDist[2]), "sum(dist^2) = 32.727");
+  EXPECT_EQ(shell.lines.back().rfind("Converged after ", 0), 0u) << shell.lines.back();
+}
+
 TEST_F(Refining, EstimatesTheRemovalOfAPrototypeAndTheSplitOfAClassAsRecountedByHand) {
   // Class 1 holds two groups side by side, class 2 one group far away.
   groups({{0, 0}, {3, 0}, {20, 20}}, 40);
