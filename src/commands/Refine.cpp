@@ -79,8 +79,7 @@ struct Refined {
 // last one from the current prototypes when they still give its classes
 // (as the run left them), every other from the means of its classes. The
 // replications go to the threads one at a time, each refined on its own
-// copy of the workspace on one thread, so nothing depends on how many
-// threads there are.
+// copy of the workspace, and nothing depends on how many threads there are.
 std::vector<Refined> refineEach(const Workspace& ws, const std::vector<std::vector<std::int8_t>>& columns, int limit,
                                 int threads) {
   const int reps = ws.NumReplications;
@@ -113,7 +112,10 @@ std::vector<Refined> refineEach(const Workspace& ws, const std::vector<std::vect
           PrototypesFromLabels(*w, columns[static_cast<std::size_t>(r - 1)], 1);
         }
         Refined& one = out[static_cast<std::size_t>(r - 1)];
-        RefineResult result = RefinePrototypes(*w, limit, 1, [&](const RefineStep& step) {
+        // The last replications, when the other threads run out of work,
+        // take every thread (the result is the same on any number).
+        const int inner = r > reps - workers + 1 ? threads : 1;
+        RefineResult result = RefinePrototypes(*w, limit, inner, [&](const RefineStep& step) {
           if (step.kind == RefineStep::Start) one.start = trainingSum(step.dist);
         });
         one.end = trainingSum(result.dist);
