@@ -79,8 +79,9 @@ struct Refined {
 // last one from the current prototypes when they still give its classes
 // (as the run left them), every other from the means of its classes. The
 // replications go to the threads one at a time, each refined on its own
-// copy of the workspace, and nothing depends on how many threads there are.
-std::vector<Refined> refineEach(const Workspace& ws, const std::vector<std::vector<std::int8_t>>& columns, int limit,
+// copy of the workspace (small data: one after another in the workspace),
+// and nothing depends on how many threads there are.
+std::vector<Refined> refineEach(Workspace& ws, const std::vector<std::vector<std::int8_t>>& columns, int limit,
                                 int threads) {
   const int reps = ws.NumReplications;
   const int n = ws.NumPrototypes;
@@ -89,57 +90,74 @@ std::vector<Refined> refineEach(const Workspace& ws, const std::vector<std::vect
   std::vector<double> dist;
   AssignCases(ws, current, dist, threads);
   const bool lastAsLeft = current == columns.back();
+  std::vector<float> original;
+  for (int k = 1; k <= n; ++k) original.insert(original.end(), ws.Prototypes.row(k), ws.Prototypes.row(k) + nv);
 
   std::vector<Refined> out(static_cast<std::size_t>(reps));
-  const int workers = std::clamp(threads, 1, reps);
+  // A copy of the workspace for each thread costs more than small data
+  // take to refine: those are refined one replication after another in the
+  // workspace itself, each on every thread.
+  const double size = static_cast<double>(ws.NumCases) * nv * n;
+  const int workers = size < 1e7 ? 1 : std::clamp(threads, 1, reps);
   int next = 0;
   std::mutex m;
   std::exception_ptr failure;
-  auto work = [&] {
+  auto work = [&](Workspace& w) {
+    while (true) {
+      int r;
+      {
+        std::lock_guard<std::mutex> lock(m);
+        if (failure || next == reps) return;
+        r = ++next;
+      }
+      if (r == reps && lastAsLeft) {
+        for (int k = 1; k <= n; ++k)
+          std::copy_n(original.begin() + static_cast<std::ptrdiff_t>((k - 1) * nv), nv, w.Prototypes.row(k));
+      } else {
+        PrototypesFromLabels(w, columns[static_cast<std::size_t>(r - 1)], 1);
+      }
+      Refined& one = out[static_cast<std::size_t>(r - 1)];
+      // The last replications, when the other threads run out of work,
+      // take every thread (the result is the same on any number).
+      const int inner = r > reps - workers + 1 ? threads : 1;
+      RefineResult result = RefinePrototypes(w, limit, inner, [&](const RefineStep& step) {
+        if (step.kind == RefineStep::Start) one.start = trainingSum(step.dist);
+      });
+      one.end = trainingSum(result.dist);
+      for (double d : result.dist) one.exact += d;
+      one.iterations = result.iterations;
+      one.settled = result.settled;
+      one.labels = std::move(result.labels);
+      for (int k = 1; k <= n; ++k) one.prototypes.insert(one.prototypes.end(), w.Prototypes.row(k), w.Prototypes.row(k) + nv);
+    }
+  };
+  auto onCopy = [&] {
     try {
       const std::unique_ptr<Workspace> w = Workspace::create();
       values(*w) = values(ws);
-      while (true) {
-        int r;
-        {
-          std::lock_guard<std::mutex> lock(m);
-          if (failure || next == reps) return;
-          r = ++next;
-        }
-        if (r == reps && lastAsLeft) {
-          for (int k = 1; k <= n; ++k) std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + nv, w->Prototypes.row(k));
-        } else {
-          PrototypesFromLabels(*w, columns[static_cast<std::size_t>(r - 1)], 1);
-        }
-        Refined& one = out[static_cast<std::size_t>(r - 1)];
-        // The last replications, when the other threads run out of work,
-        // take every thread (the result is the same on any number).
-        const int inner = r > reps - workers + 1 ? threads : 1;
-        RefineResult result = RefinePrototypes(*w, limit, inner, [&](const RefineStep& step) {
-          if (step.kind == RefineStep::Start) one.start = trainingSum(step.dist);
-        });
-        one.end = trainingSum(result.dist);
-        for (double d : result.dist) one.exact += d;
-        one.iterations = result.iterations;
-        one.settled = result.settled;
-        one.labels = std::move(result.labels);
-        for (int k = 1; k <= n; ++k) one.prototypes.insert(one.prototypes.end(), w->Prototypes.row(k), w->Prototypes.row(k) + nv);
-      }
+      work(*w);
     } catch (...) {
       std::lock_guard<std::mutex> lock(m);
       if (!failure) failure = std::current_exception();
     }
   };
   if (workers == 1) {
-    work();
+    try {
+      work(ws);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    // The prototypes stay as they were until the caller takes the best.
+    for (int k = 1; k <= n; ++k)
+      std::copy_n(original.begin() + static_cast<std::ptrdiff_t>((k - 1) * nv), nv, ws.Prototypes.row(k));
   } else {
     std::vector<std::thread> pool;
     // Fewer threads than asked for, if the system gives no more.
     try {
-      for (int t = 1; t < workers; ++t) pool.emplace_back(work);
+      for (int t = 1; t < workers; ++t) pool.emplace_back(onCopy);
     } catch (const std::system_error&) {
     }
-    work();
+    onCopy();
     for (std::thread& th : pool) th.join();
   }
   if (failure) std::rethrow_exception(failure);
