@@ -176,6 +176,8 @@ constexpr int SwapIterations = 3;
 // The fall of the sum in one iteration, as a fraction of the sum, below
 // which the first descent hands over to the swap rounds.
 constexpr double SlowFall = 1e-5;
+// The same for the first descent, before the swap rounds.
+constexpr double FirstSlowFall = 3e-5;
 
 }  // namespace
 
@@ -576,7 +578,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   // The last iterations of a descent move the prototypes little; when a
   // swap helps they would be wasted, so the swap rounds start as soon as the
   // descent slows down, and the descent goes on after them.
-  const Descent first = descend(ws, out.labels, out.dist, sum, limit, threads, listed, n < 2 ? 0.0 : SlowFall);
+  const Descent first = descend(ws, out.labels, out.dist, sum, limit, threads, listed, n < 2 ? 0.0 : FirstSlowFall);
   out.iterations = first.iterations;
   out.settled = first.settled;
   if (!out.settled && !first.slowed) return out;
