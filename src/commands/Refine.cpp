@@ -175,6 +175,9 @@ void showSolution(Context& ctx, const std::vector<std::int8_t>& labels, float su
   CountClassSizes(ws, column);
   ws.SumDist[n] = sum;
   ws.WSSI[n] = WSSIndex(ws).value_or(0.0f);
+  // The bars' scale as the training sets it, so that a lower sum of the
+  // lowest number of prototypes still fills the chart.
+  if (ws.LowerLimit >= 1 && ws.LowerLimit <= n) sh.setLeftAxis(0, 1.1 * ws.SumDist[ws.LowerLimit]);
   sh.setPointValue(Series::Bars, n - 1, ws.SumDist[n]);
   sh.setPointValue(Series::Line, n - 1, ws.WSSI[n]);
   sh.refreshChart();
@@ -221,10 +224,9 @@ void refineAll(Context& ctx, const std::vector<std::vector<std::int8_t>>& column
     std::copy_n(kept.prototypes.begin() + static_cast<std::ptrdiff_t>((k - 1) * nv), nv, ws.Prototypes.row(k));
   showSolution(ctx, kept.labels, kept.end);
   if (best != reps)
-    sh.appendLine("The labels of replications " + std::to_string(best) + " and " + std::to_string(reps) +
-                  " changed places: the last column holds the best.");
-  sh.appendLine("Replication " + std::to_string(best) + " has the smallest sum: " + sumOfDistancesText(kept.end) +
-                " is the current solution.");
+    sh.appendLine("Columns " + std::to_string(best) + " and " + std::to_string(reps) +
+                  " of the class labels changed places.");
+  sh.appendLine("Replication " + std::to_string(best) + " has the smallest sum and is current now.");
 }
 
 }  // namespace

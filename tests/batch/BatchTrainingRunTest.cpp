@@ -234,7 +234,7 @@ TEST(BatchTrainingRun, RefiningEveryReplicationKeepsTheBestInTheFiles) {
   const int best = static_cast<int>(std::min_element(ends.begin(), ends.end()) - ends.begin()) + 1;
   const auto named = std::find_if(at, out.end(), [](const std::string& l) { return l.starts_with("Replication "); });
   ASSERT_NE(named, out.end());
-  EXPECT_TRUE(named->starts_with("Replication " + std::to_string(best) + " has the smallest sum: ")) << *named;
+  EXPECT_EQ(*named, "Replication " + std::to_string(best) + " has the smallest sum and is current now.");
   // The info file: the refined sums, the best one's and the last one's
   // places exchanged.
   std::swap(ends[static_cast<std::size_t>(best - 1)], ends[3]);

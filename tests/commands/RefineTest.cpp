@@ -292,6 +292,7 @@ TEST_F(Refining, EveryReplicationEndsWhereRefiningItAloneEndsAndTheSmallestSumIs
   meansOf(*ws, columns[2]);
   ws->NumReplications = ws->LabelsReplications = 3;
   ws->LabelsPrototypes = n;
+  ws->LowerLimit = ws->UpperLimit = n;
   const auto before = Workspace::create();
   values(*before) = values(*ws);
 
@@ -334,8 +335,8 @@ TEST_F(Refining, EveryReplicationEndsWhereRefiningItAloneEndsAndTheSmallestSumIs
 
   // Replication 2 is kept (the lower of two equal sums): its classes go to
   // the last column, those of replication 3 to its column.
-  EXPECT_EQ(shell.lines.back(), "Replication 2 has the smallest sum: sum(dist^2) = " + ends[1] + " is the current solution.");
-  EXPECT_EQ(shell.lines[shell.lines.size() - 2], "The labels of replications 2 and 3 changed places: the last column holds the best.");
+  EXPECT_EQ(shell.lines.back(), "Replication 2 has the smallest sum and is current now.");
+  EXPECT_EQ(shell.lines[shell.lines.size() - 2], "Columns 2 and 3 of the class labels changed places.");
   for (int c = 1; c <= cases; ++c) {
     EXPECT_EQ(ws->ClassLabels(c, 1), alone[0][static_cast<std::size_t>(c - 1)]) << c;
     EXPECT_EQ(ws->ClassLabels(c, 2), alone[2][static_cast<std::size_t>(c - 1)]) << c;
@@ -347,6 +348,7 @@ TEST_F(Refining, EveryReplicationEndsWhereRefiningItAloneEndsAndTheSmallestSumIs
   EXPECT_EQ(ws->RepSumDist[2], ws->RepSumDist[3]);
   EXPECT_EQ(ws->SumDist[n], SumOfMinDistances(*ws));
   EXPECT_EQ(shell.bars[n - 1].value, ws->SumDist[n]);
+  EXPECT_EQ(shell.axisMax, 1.1 * ws->SumDist[n]);  // the bar still fills the chart
   for (int k = 1; k <= n; ++k) EXPECT_EQ(ws->ClassSize[k], 30);
   EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Refine prototypes...", "Done."}));
 }
