@@ -177,9 +177,16 @@ bool showGraph(Session& s, const ScriptLine&) {
   return true;
 }
 
+// "refine [iterations=N] [replications=last|all]": replications= answers
+// the question whether to refine every replication of the last run (asked
+// only after a run with several).
 bool refine(Session& s, const ScriptLine& l) {
   s.shell().presetInput("Refine prototypes",
                         l.has("iterations") ? std::optional(l.answer("iterations")) : std::nullopt);
+  auto& a = s.shell().answers();
+  const std::string replications = l.answer("replications", "last");
+  a.questions = replications == "all" ? Answer::Yes : Answer::No;
+  a.questionsReason = l.has("replications") ? "replications=" + replications : "replications=last, the default";
   return s.run(refineprototypes1Click);
 }
 
@@ -429,7 +436,7 @@ const std::vector<CommandSpec>& table() {
        "Analysis > Initialize > Read prototypes from file", readPrototypes},
       {"train", {}, {}, MenuItem::Run1, MenuItem::Count_, "Analysis > Train", menu<run1Click>},
       {"recall", {}, {}, MenuItem::Recall, MenuItem::Count_, "Analysis > Recall", menu<recallClick>},
-      {"refine", {}, {{"iterations", K::Integer}}, MenuItem::Refineprototypes1, MenuItem::Count_,
+      {"refine", {}, {{"iterations", K::Integer}, {"replications", K::Choice, {"last", "all"}}}, MenuItem::Refineprototypes1, MenuItem::Count_,
        "Analysis > Refine prototypes (batch k-means)", refine},
       {"save prototypes", {"FILE"}, ReplaceKey, MenuItem::Prototypes2, MenuItem::SaveAs1,
        "File > Save > Prototypes", save<prototypes2Click>},

@@ -30,6 +30,43 @@ namespace volmar {
 
 namespace {
 
+// The workers' copies of the workspace, kept from one run to the next:
+// making one (15 MB, zeroed and paged in anew) costs more than a whole run
+// on small data. At most one per worker a run has had, and no more than
+// MaxSpareCopies.
+constexpr std::size_t MaxSpareCopies = 8;
+std::mutex copiesMutex;
+std::vector<std::unique_ptr<Workspace>> spareCopies;
+
+// A copy of ws's values for a worker.
+std::unique_ptr<Workspace> workerCopy(const Workspace& ws) {
+  std::unique_ptr<Workspace> copy;
+  {
+    std::lock_guard<std::mutex> lock(copiesMutex);
+    if (!spareCopies.empty()) {
+      copy = std::move(spareCopies.back());
+      spareCopies.pop_back();
+    }
+  }
+  if (!copy) copy = Workspace::create();
+  values(*copy) = values(ws);
+  return copy;
+}
+
+// Gives a worker's copy back for the next run.
+struct CopyReturn {
+  std::unique_ptr<Workspace>& copy;
+  ~CopyReturn() {
+    if (!copy) return;
+    try {
+      std::lock_guard<std::mutex> lock(copiesMutex);
+      if (spareCopies.size() < MaxSpareCopies) spareCopies.push_back(std::move(copy));
+    } catch (...) {
+      // Without room to keep it the copy is freed.
+    }
+  }
+};
+
 void copyRows(Mat<float, MaxPrototypes, MaxVars, VarStride>& to,
               const Mat<float, MaxPrototypes, MaxVars, VarStride>& from, int n, int vars) {
   for (int k = 1; k <= n; ++k) {
@@ -460,8 +497,8 @@ class ParallelUnits {
     const EngineSerialScope serial;  // the other cores are busy with units
     try {
       if (const TrainingUnitHook& hook = unitHook()) hook(TrainingUnitPoint::WorkerSetUp, -1);
-      const std::unique_ptr<Workspace> copy = Workspace::create();
-      values(*copy) = values(ctx_.ws);
+      std::unique_ptr<Workspace> copy = workerCopy(ctx_.ws);
+      const CopyReturn giveBack{copy};
       for (int u = next(fromBack, *copy); u >= 0; u = next(fromBack, *copy)) {
         Slot& slot = slots_[static_cast<std::size_t>(u)];
         std::exception_ptr error;

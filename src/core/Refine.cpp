@@ -115,6 +115,32 @@ int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std
   return static_cast<int>(empty.size());
 }
 
+void PrototypesFromLabels(Workspace& ws, const std::vector<std::int8_t>& labels, int threads) {
+  const int nv = ws.NumVars;
+  // The means first (an empty class takes some case for now), then the
+  // distance of every case to its class mean, by which the empty classes
+  // take their cases.
+  std::vector<double> dist(labels.size(), 0.0);
+  const int refilled = MoveToMeans(ws, labels, dist, threads);
+  if (refilled == 0) return;
+  forEachBlock(blockCount(ws), threads, [&](int b) {
+    const int last = std::min(ws.NumCases, (b + 1) * BlockCases);
+    for (int c = b * BlockCases + 1; c <= last; ++c) {
+      const float* x = ws.DataMatrix.row(c);
+      const float* w = ws.Prototypes.row(labels[static_cast<std::size_t>(c - 1)]);
+      double d = 0;
+      for (int i = 0; i < nv; ++i) {
+        const double e = static_cast<double>(x[i]) - static_cast<double>(w[i]);
+        d += e * e;
+      }
+      dist[static_cast<std::size_t>(c - 1)] = d;
+    }
+  });
+  // MoveToMeans again: the classes with cases get the same means, the empty
+  // ones the worst fitted cases.
+  MoveToMeans(ws, labels, dist, threads);
+}
+
 namespace {
 
 // Per class sums of vectors over the cases, made by block and added in
@@ -150,6 +176,8 @@ constexpr int SwapIterations = 3;
 // The fall of the sum in one iteration, as a fraction of the sum, below
 // which the first descent hands over to the swap rounds.
 constexpr double SlowFall = 1e-5;
+// The same for the first descent, before the swap rounds.
+constexpr double FirstSlowFall = 3e-5;
 
 }  // namespace
 
@@ -340,7 +368,118 @@ std::vector<ClassSplit> SplitClasses(const Workspace& ws, const std::vector<std:
   return out;
 }
 
+int SingleCaseMoves(Workspace& ws, std::vector<std::int8_t>& labels, int passes, double enough) {
+  const int n = ws.NumPrototypes;
+  const int nv = ws.NumVars;
+  const std::size_t vars = static_cast<std::size_t>(nv);
+  const std::size_t cases = static_cast<std::size_t>(ws.NumCases);
+  // The class means in double, summed in case order; the distances are
+  // taken to their float roundings, held in the columns of the winner
+  // search and renewed for the two classes of every move.
+  std::vector<double> mean(static_cast<std::size_t>(n) * vars, 0.0);
+  std::vector<int> size(static_cast<std::size_t>(n), 0);
+  for (std::size_t c = 0; c < cases; ++c) {
+    const int k = labels[c] - 1;
+    const float* x = ws.DataMatrix.row(static_cast<int>(c) + 1);
+    double* m = mean.data() + static_cast<std::size_t>(k) * vars;
+    for (int i = 0; i < nv; ++i) m[i] += x[i];
+    ++size[static_cast<std::size_t>(k)];
+  }
+  detail::PrototypeColumns cols;
+  cols.load(ws, n);
+  auto setColumn = [&](int k) {
+    const double* m = mean.data() + static_cast<std::size_t>(k) * vars;
+    for (int i = 0; i < nv; ++i) cols.w[i][k] = static_cast<float>(m[i]);
+  };
+  for (int k = 0; k < n; ++k) {
+    double* m = mean.data() + static_cast<std::size_t>(k) * vars;
+    const int s = size[static_cast<std::size_t>(k)];
+    if (s == 0) continue;  // keeps its prototype; never chosen below
+    for (int i = 0; i < nv; ++i) m[i] /= s;
+    setColumn(k);
+  }
+  // A case whose cost of staying lay well below its cheapest move when it
+  // was last looked at is passed over until the means have drifted far
+  // enough to close that margin: drift[k] adds up how far the mean of class
+  // k moved (the length of each step); a case keeps the margin in root-cost
+  // units and the drifts at its last look.
+  const std::size_t classes = static_cast<std::size_t>(n);
+  std::vector<double> drift(classes, 0.0);
+  std::vector<double> margin(cases, -1.0), driftAt(cases * classes, 0.0);
+  alignas(64) double d[detail::ColumnWidth];
+  int moves = 0;
+  for (int pass = 0; pass < passes; ++pass) {
+    int moved = 0;
+    double gain = 0;
+    for (std::size_t c = 0; c < cases; ++c) {
+      const int k = labels[c] - 1;
+      const int nk = size[static_cast<std::size_t>(k)];
+      if (nk < 2) continue;
+      // The factors n/(n -+ 1) are at most 2 (root 1.42); the drifts bound
+      // how much the roots of the distances changed.
+      if (margin[c] > 0) {
+        const double* at = driftAt.data() + c * classes;
+        double other = 0;
+        for (std::size_t j = 0; j < classes; ++j)
+          if (j != static_cast<std::size_t>(k)) other = std::max(other, drift[j] - at[j]);
+        if (0.99 * margin[c] > 1.42 * (drift[static_cast<std::size_t>(k)] - at[k] + other)) continue;
+      }
+      const float* x = ws.DataMatrix.row(static_cast<int>(c) + 1);
+      detail::EuclideanDistances(x, cols, d);
+      const double removal = nk / (nk - 1.0) * d[k];
+      int to = -1;
+      double best = std::numeric_limits<double>::infinity();
+      for (int j = 0; j < n; ++j) {
+        const int nj = size[static_cast<std::size_t>(j)];
+        if (j == k || nj == 0) continue;
+        const double addition = nj / (nj + 1.0) * d[j];
+        if (addition < best) {
+          best = addition;
+          to = j;
+        }
+      }
+      // Gains within the rounding of the means would only trade cases
+      // back and forth.
+      if (to < 0 || removal - best <= 1e-7 * removal) {
+        margin[c] = to < 0 ? 0.0 : std::sqrt(best) - std::sqrt(removal);
+        std::copy(drift.begin(), drift.end(), driftAt.begin() + static_cast<std::ptrdiff_t>(c * classes));
+        continue;
+      }
+      margin[c] = -1.0;
+      gain += removal - best;
+      const int nj = size[static_cast<std::size_t>(to)];
+      const double stepK = std::sqrt(d[k]) / (nk - 1), stepJ = std::sqrt(d[to]) / (nj + 1);
+      drift[static_cast<std::size_t>(k)] += stepK;
+      drift[static_cast<std::size_t>(to)] += stepJ;
+      double* mk = mean.data() + static_cast<std::size_t>(k) * vars;
+      double* mj = mean.data() + static_cast<std::size_t>(to) * vars;
+      for (int i = 0; i < nv; ++i) {
+        mk[i] = (mk[i] * nk - x[i]) / (nk - 1);
+        mj[i] = (mj[i] * nj + x[i]) / (nj + 1);
+      }
+      setColumn(k);
+      setColumn(to);
+      --size[static_cast<std::size_t>(k)];
+      ++size[static_cast<std::size_t>(to)];
+      labels[c] = static_cast<std::int8_t>(to + 1);
+      ++moved;
+    }
+    moves += moved;
+    if (moved == 0 || gain < enough) break;
+  }
+  for (int k = 0; k < n; ++k)
+    if (size[static_cast<std::size_t>(k)] > 0) {
+      const double* m = mean.data() + static_cast<std::size_t>(k) * vars;
+      float* w = ws.Prototypes.row(k + 1);
+      for (int i = 0; i < nv; ++i) w[i] = static_cast<float>(m[i]);
+    }
+  return moves;
+}
+
 namespace {
+
+// Passes of single-case moves at most, for one set of moves.
+constexpr int MovePasses = 10;
 
 // Lloyd iterations from the current prototypes and their classes (labels,
 // dist, sum), at most limit; a set that does not lower the sum is taken
@@ -439,7 +578,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   // The last iterations of a descent move the prototypes little; when a
   // swap helps they would be wasted, so the swap rounds start as soon as the
   // descent slows down, and the descent goes on after them.
-  const Descent first = descend(ws, out.labels, out.dist, sum, limit, threads, listed, n < 2 ? 0.0 : SlowFall);
+  const Descent first = descend(ws, out.labels, out.dist, sum, limit, threads, listed, n < 2 ? 0.0 : FirstSlowFall);
   out.iterations = first.iterations;
   out.settled = first.settled;
   if (!out.settled && !first.slowed) return out;
@@ -476,12 +615,51 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
     }
     if (!kept) break;
   }
-  if (out.settled && out.swaps == 0) return out;
-  // The listed iterations go on until the classes settle, within the same
-  // limit.
-  const Descent last = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed);
-  out.iterations += last.iterations;
-  out.settled = last.settled;
+  bool slowed = false;
+  if (!out.settled || out.swaps > 0) {
+    // The listed iterations go on within the same limit, until the classes
+    // settle or, with more than one prototype, the fall slows down again.
+    const Descent last = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed,
+                                 n < 2 ? 0.0 : SlowFall);
+    out.iterations += last.iterations;
+    out.settled = last.settled;
+    slowed = last.slowed;
+  }
+  // Where the iterations settle or crawl, cases can still fit another class
+  // better once its mean moves towards them: single-case moves, then the
+  // iterations from the classes they leave, kept while the sum falls.
+  for (int set = 1; (out.settled || slowed) && n >= 2; ++set) {
+    for (int k = 1; k <= n; ++k)
+      std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + nv, saved.data() + (k - 1) * MaxVars);
+    std::vector<std::int8_t> labels = out.labels;
+    const int moved = SingleCaseMoves(ws, labels, MovePasses, SlowFall * sum);
+    std::vector<double> dist;
+    const double next = moved == 0 ? sum : AssignCases(ws, labels, dist, threads);
+    if (!(next < sum)) {
+      for (int k = 1; k <= n; ++k)
+        std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + nv, ws.Prototypes.row(k));
+      break;
+    }
+    const bool small = sum - next < SlowFall * sum;
+    sum = next;
+    out.labels.swap(labels);
+    out.dist.swap(dist);
+    out.moves += moved;
+    report({RefineStep::Moves, set, moved, 0, out.dist});
+    const Descent more = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed, SlowFall);
+    out.iterations += more.iterations;
+    out.settled = more.settled;
+    slowed = more.slowed;
+    // A set that gained little ends them.
+    if (small) break;
+  }
+  if (!out.settled && slowed) {
+    // The moves found nothing more: the iterations end where the classes
+    // settle.
+    const Descent last = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed);
+    out.iterations += last.iterations;
+    out.settled = last.settled;
+  }
   return out;
 }
 

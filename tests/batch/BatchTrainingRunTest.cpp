@@ -145,6 +145,8 @@ TEST(BatchTrainingRun, EveryThreadCountGivesTheSameOutputAndFiles) {
       {"range, k-means", "parameterize lower=3 upper=5 trials=2 epochs=2 neighbor=off\ntrain\n"},
       {"subtractive", "parameterize lower=4 upper=5 trials=2 epochs=1\nsubtractive radius=1.5\ntrain\n"},
       {"tanimoto", "parameterize lower=4 upper=6 trials=2 epochs=1 distance=tanimoto\ntrain\n"},
+      {"refine every replication",
+       "parameterize lower=4 upper=4 trials=3 epochs=2 reps=3\ntrain\nrefine replications=all\n"},
   };
   for (const Script& script : scripts) {
     std::string reference;
@@ -201,6 +203,58 @@ TEST(BatchTrainingRun, RefineListsItsIterationsAndTheFilesFollowIt) {
   const BatchResult early = runScript(dir, "open " + irisPath() + " vars=4\nrefine\n", {});
   EXPECT_EQ(early.status, 1);
   EXPECT_TRUE(contains(early.err, "Analysis > Refine prototypes (batch k-means) is disabled in the menu until prototypes exist")) << early.err;
+}
+
+// Refining every replication of a run of four: one line each, the best
+// kept; the files follow: the info file holds the refined sums with the
+// best last, the labels file's last column the classes listed.
+TEST(BatchTrainingRun, RefiningEveryReplicationKeepsTheBestInTheFiles) {
+  TempDir dir;
+  const std::string script = "open " + irisPath() + " vars=4\n"
+                             "parameterize lower=3 upper=3 trials=2 epochs=2 reps=4\n"
+                             "train\n"
+                             "refine replications=all\n"
+                             "save labels " + dir.file("all.lst") + "\n"
+                             "save info " + dir.file("all.inf") + "\n"
+                             "compare\n";
+  const BatchResult r = runScript(dir, script, {"--seed", "5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(contains(r.err, "answer: Yes (replications=all)")) << r.err;
+  const auto out = splitLines(r.out);
+  const auto at = std::find(out.begin(), out.end(), "Refine prototypes (batch k-means), every replication:");
+  ASSERT_NE(at, out.end());
+  const std::regex line(R"(   replication (\d): sum\(dist\^2\) = +[0-9.]+ -> +([0-9.]+), \d+ iterations)");
+  std::vector<double> ends;
+  for (int i = 1; i <= 4; ++i) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(at[i], m, line)) << at[i];
+    EXPECT_EQ(std::stoi(m[1]), i);
+    ends.push_back(std::stod(m[2]));
+  }
+  const int best = static_cast<int>(std::min_element(ends.begin(), ends.end()) - ends.begin()) + 1;
+  const auto named = std::find_if(at, out.end(), [](const std::string& l) { return l.starts_with("Replication "); });
+  ASSERT_NE(named, out.end());
+  EXPECT_EQ(*named, "Replication " + std::to_string(best) + " has the smallest sum and is current now.");
+  // The info file: the refined sums, the best one's and the last one's
+  // places exchanged.
+  std::swap(ends[static_cast<std::size_t>(best - 1)], ends[3]);
+  const auto inf = splitLines(readFile(dir.file("all.inf")));
+  ASSERT_EQ(inf.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(std::stod(inf[i]), ends[i], 1e-3) << inf[i];
+  // The labels file: four columns, the last one's sizes are the shares listed.
+  const auto lst = splitLines(readFile(dir.file("all.lst")));
+  ASSERT_EQ(lst.size(), 150u);
+  int counts[4] = {0, 0, 0, 0};
+  for (const auto& l : lst) {
+    ASSERT_TRUE(std::regex_match(l, std::regex("( [123]){4}\r"))) << l;  // four labels and the CR
+    ++counts[l[7] - '0'];
+  }
+  for (int k = 1; k <= 3; ++k) {
+    char share[64];
+    std::snprintf(share, sizeof share, "class #%d: %.2f%%", k, counts[k] * 100.0 / 150);
+    EXPECT_NE(std::find(at, out.end(), share), out.end()) << share;
+  }
+  EXPECT_NE(std::find(out.begin(), out.end(), "   Comparison over replications"), out.end());
 }
 
 // Memory running out on a worker thread ends `train` with a message and

@@ -129,6 +129,32 @@ TEST_F(Refining, ASwapFreesAPrototypeFromASplitGroupForTwoGroupsSharingOne) {
   EXPECT_EQ(ws->SumDist[4], SumOfMinDistances(*ws));
 }
 
+// Cases 0 and 10 share a class (mean 5), ten cases at 16 form the other:
+// case 10 lies nearer its own mean (25 against 36), so the iterations stay,
+// but moving it lowers the sum from 50 to 32.727: its class loses
+// 2/1 x 25, the other gains only 10/11 x 36.
+TEST_F(Refining, ASingleCaseMoveThatTheIterationsCannotMakeLowersTheSum) {
+  const float at[] = {0, 10, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
+  ws->NumCases = 12;
+  ws->NumVars = 2;
+  for (int c = 1; c <= 12; ++c) {
+    ws->DataMatrix(c, 1) = at[c - 1];
+    ws->DataMatrix(c, 2) = 0;
+  }
+  prototypes({{5, 0}, {16, 0}});
+  runCommand(ctx, refineprototypes1Click);
+  ASSERT_TRUE(shell.messages.empty()) << shell.messages[0];
+  EXPECT_NE(std::find(shell.lines.begin(), shell.lines.end(), "   moves 1 (1 cases moved): sum(dist^2) = 32.727"),
+            shell.lines.end());
+  const auto sums = iterationSums();
+  for (std::size_t i = 1; i < sums.size(); ++i) EXPECT_LE(sums[i], sums[i - 1]) << i;
+  EXPECT_EQ(ws->ClassLabels(2, 1), 2);
+  EXPECT_EQ(ws->ClassSize[1], 1);
+  EXPECT_FLOAT_EQ(ws->Prototypes(2, 1), 170.0f / 11);
+  EXPECT_EQ(sumOfDistancesText(ws->SumDist[2]), "sum(dist^2) = 32.727");
+  EXPECT_EQ(shell.lines.back().rfind("Converged after ", 0), 0u) << shell.lines.back();
+}
+
 TEST_F(Refining, EstimatesTheRemovalOfAPrototypeAndTheSplitOfAClassAsRecountedByHand) {
   // Class 1 holds two groups side by side, class 2 one group far away.
   groups({{0, 0}, {3, 0}, {20, 20}}, 40);
@@ -183,21 +209,30 @@ TEST_F(Refining, GivesTheSameBitsOnOneAndTwoThreads) {
 
 TEST_F(Refining, IsRefusedForTanimotoWithoutPrototypesAndForABadIterationCount) {
   groups({{0, 0}}, 5);
+  // After a run of three replications: every refusal but the last comes
+  // before the question (the scripted shell fails on one not answered).
+  ws->NumReplications = ws->LabelsReplications = 3;
+  ws->LabelsPrototypes = 1;
+  for (int c = 1; c <= 5; ++c) ws->ClassLabels(c, 1) = ws->ClassLabels(c, 2) = ws->ClassLabels(c, 3) = 1;
+  ws->ClassLabels(4, 2) = 0;
   struct Case {
     int kind, prototypes;
     const char* input;
     const char* message;
+    bool every = false;
   } cases[] = {
       {DistTanimoto, 1, nullptr, "fits the squared Euclidean distance only"},
       {DistEuclidean, 0, nullptr, "No prototypes are current to refine"},
       {DistEuclidean, 1, "0", "'0' is not a valid number of iterations"},
       {DistEuclidean, 1, "x", "'x' is not a valid number of iterations"},
+      {DistEuclidean, 1, "5", "Case 4 has no class in replication 2:", true},
   };
   for (const Case& c : cases) {
     ws->DistanceKind = c.kind;
     ws->NumPrototypes = c.prototypes;
     ws->Prototypes(1, 1) = 7;
     if (c.input) shell.inputs.push_back(c.input);
+    if (c.every) shell.answers.push_back(Answer::Yes);
     shell.messages.clear();
     shell.lines.clear();
     runCommand(ctx, refineprototypes1Click);
@@ -206,4 +241,114 @@ TEST_F(Refining, IsRefusedForTanimotoWithoutPrototypesAndForABadIterationCount) 
     EXPECT_TRUE(shell.lines.empty());
     EXPECT_EQ(ws->Prototypes(1, 1), 7.0f);
   }
+}
+
+namespace {
+
+// The sums ending the replication lines of a refinement of every
+// replication, in replication order.
+std::vector<std::string> replicationEnds(const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines)
+    if (l.rfind("   replication ", 0) == 0) {
+      const auto from = l.find(" -> ") + 4;
+      out.push_back(l.substr(from, l.find(',', from) - from));
+    }
+  return out;
+}
+
+}  // namespace
+
+// Three replications of four groups: 1 a scatter of labels over every
+// group, 2 the groups, 3 the groups numbered backwards with the prototypes
+// left at their means. One iteration each: replication 1 is left far from
+// the groups, 2 and 3 fit them equally well.
+TEST_F(Refining, EveryReplicationEndsWhereRefiningItAloneEndsAndTheSmallestSumIsKept) {
+  groups({{0, 0}, {10, 0}, {0, 10}, {10, 10}}, 30);
+  const int n = 4, cases = 120;
+  std::vector<std::vector<std::int8_t>> columns(3);
+  for (int c = 1; c <= cases; ++c) {
+    const int g = (c - 1) / 30;
+    columns[0].push_back(static_cast<std::int8_t>(1 + (c * 7 / 3) % 4));
+    columns[1].push_back(static_cast<std::int8_t>(1 + g));
+    columns[2].push_back(static_cast<std::int8_t>(4 - g));
+    for (int r = 1; r <= 3; ++r) ws->ClassLabels(c, r) = columns[static_cast<std::size_t>(r - 1)].back();
+  }
+  // Class means by hand: summed in double in case order, rounded once.
+  auto meansOf = [&](Workspace& w, const std::vector<std::int8_t>& labels) {
+    for (int k = 1; k <= n; ++k)
+      for (int v = 1; v <= 2; ++v) {
+        double s = 0;
+        int m = 0;
+        for (int c = 1; c <= cases; ++c)
+          if (labels[static_cast<std::size_t>(c - 1)] == k) {
+            s += w.DataMatrix(c, v);
+            ++m;
+          }
+        w.Prototypes(k, v) = static_cast<float>(s / m);
+      }
+    w.NumPrototypes = n;
+  };
+  meansOf(*ws, columns[2]);
+  ws->NumReplications = ws->LabelsReplications = 3;
+  ws->LabelsPrototypes = n;
+  ws->LowerLimit = ws->UpperLimit = n;
+  const auto before = Workspace::create();
+  values(*before) = values(*ws);
+
+  shell.inputs.push_back("1");
+  shell.answers.push_back(Answer::Yes);
+  runCommand(ctx, refineprototypes1Click);
+  ASSERT_TRUE(shell.messages.empty()) << shell.messages[0];
+  ASSERT_EQ(shell.questions.size(), 2u);
+  EXPECT_EQ(shell.questions[1], std::string("The last training run has 3 replications.\r\n"
+                                            "Refine each of them and keep the best (Yes),\r\n"
+                                            "or the last one only (No)?"));
+  const std::vector<std::string> ends = replicationEnds(shell.lines);
+  ASSERT_EQ(ends.size(), 3u);
+
+  // Each replication alone, as the last replication of a one-replication
+  // run: 1 and 2 from the means of their classes, 3 from its prototypes.
+  std::vector<std::vector<std::int8_t>> alone;
+  for (int r = 1; r <= 3; ++r) {
+    SCOPED_TRACE("replication " + std::to_string(r));
+    const auto w = Workspace::create();
+    values(*w) = values(*before);
+    w->NumReplications = 1;
+    if (r < 3) meansOf(*w, columns[static_cast<std::size_t>(r - 1)]);
+    ScriptedShell sh;
+    for (int k = 1; k <= n; ++k) {
+      sh.addPoint(Series::Bars, 0, std::to_string(k));
+      sh.addPoint(Series::Line, 0, std::to_string(k));
+    }
+    sh.inputs.push_back("1");
+    Context one{*w, sh};
+    runCommand(one, refineprototypes1Click);
+    ASSERT_TRUE(sh.messages.empty()) << sh.messages[0];
+    EXPECT_EQ(sumOfDistancesText(w->SumDist[n]), "sum(dist^2) = " + ends[static_cast<std::size_t>(r - 1)]);
+    alone.emplace_back();
+    for (int c = 1; c <= cases; ++c) alone.back().push_back(w->ClassLabels(c, 1));
+  }
+  const auto sumOf = [&](int r) { return std::stod(ends[static_cast<std::size_t>(r - 1)]); };
+  EXPECT_GT(sumOf(1), sumOf(2));
+  EXPECT_EQ(sumOf(2), sumOf(3));
+
+  // Replication 2 is kept (the lower of two equal sums): its classes go to
+  // the last column, those of replication 3 to its column.
+  EXPECT_EQ(shell.lines.back(), "Replication 2 has the smallest sum and is current now.");
+  EXPECT_EQ(shell.lines[shell.lines.size() - 2], "Columns 2 and 3 of the class labels changed places.");
+  for (int c = 1; c <= cases; ++c) {
+    EXPECT_EQ(ws->ClassLabels(c, 1), alone[0][static_cast<std::size_t>(c - 1)]) << c;
+    EXPECT_EQ(ws->ClassLabels(c, 2), alone[2][static_cast<std::size_t>(c - 1)]) << c;
+    EXPECT_EQ(ws->ClassLabels(c, 3), alone[1][static_cast<std::size_t>(c - 1)]) << c;
+  }
+  EXPECT_EQ(ws->ClassLabels(1, 3), 1);
+  EXPECT_EQ(ws->ClassLabels(1, 2), 4);
+  EXPECT_EQ(sumOfDistancesText(ws->RepSumDist[1]), "sum(dist^2) = " + ends[0]);
+  EXPECT_EQ(ws->RepSumDist[2], ws->RepSumDist[3]);
+  EXPECT_EQ(ws->SumDist[n], SumOfMinDistances(*ws));
+  EXPECT_EQ(shell.bars[n - 1].value, ws->SumDist[n]);
+  EXPECT_EQ(shell.axisMax, 1.1 * ws->SumDist[n]);  // the bar still fills the chart
+  for (int k = 1; k <= n; ++k) EXPECT_EQ(ws->ClassSize[k], 30);
+  EXPECT_EQ(shell.statuses, (std::vector<std::string>{"Refine prototypes...", "Done."}));
 }

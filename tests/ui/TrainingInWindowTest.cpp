@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <set>
 #include <sstream>
 
@@ -151,6 +153,35 @@ TEST_F(TrainingInWindow, ReplicationsEnableTheComparison) {
   EXPECT_TRUE(has("Training completed."));
   EXPECT_FALSE(has("Highest wSSI = "));
   EXPECT_TRUE(win->isReachable(M::Compareoverreplications1));
+}
+
+// After a run of replications the refinement asks whether to refine them
+// all; Yes lists each and keeps the best in the chart and the list.
+TEST_F(TrainingInWindow, RefiningEveryReplicationKeepsTheBest) {
+  open("");
+  parameterize("3", "3", "3");
+  train();
+  ask.inputs.push_back("20");
+  ask.answers.push_back(Answer::Yes);
+  const auto asked = ask.questions.size();
+  win->action(M::Refineprototypes1)->trigger();
+  ASSERT_EQ(ask.questions.size(), asked + 2);  // the iterations, then the replications
+  EXPECT_EQ(ask.questions.back(), std::string("The last training run has 3 replications.\r\n"
+                                              "Refine each of them and keep the best (Yes),\r\n"
+                                              "or the last one only (No)?"));
+  QListWidget* list = win->ListBox1;
+  std::vector<double> ends;
+  for (int i = 0; i < list->count(); ++i) {
+    const std::string l = list->item(i)->text().toStdString();
+    if (l.rfind("   replication ", 0) == 0) ends.push_back(std::stod(l.substr(l.find(" -> ") + 4)));
+  }
+  ASSERT_EQ(ends.size(), 3u);
+  const std::string last = list->item(list->count() - 1)->text().toStdString();
+  EXPECT_EQ(last.rfind("Replication ", 0), 0u) << last;
+  EXPECT_EQ(list->currentRow(), list->count() - 1);
+  EXPECT_DOUBLE_EQ(std::round(win->Chart1->value(Series::Bars, 2) * 1000) / 1000,
+                   *std::min_element(ends.begin(), ends.end()));
+  EXPECT_EQ(win->Panel3->text(), "Done.");
 }
 
 TEST_F(TrainingInWindow, KBlocksEnableTheContingencyTableAndThePairwiseTables) {
