@@ -18,6 +18,10 @@ Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
   importDialog.fileName = "*.csv";
   segmentsDialog.filters = {"Segments with IDs (*.csv)|*.csv", "SPSS file (*.sav)|*.sav", "All files(*.*)|*.*"};
   segmentsDialog.defaultExt = "csv";
+  // ---- Stability (bootstrap) ----
+  stabilityDialog.filters = {"Stability values (*.txt)|*.txt", "All files(*.*)|*.*"};
+  stabilityDialog.defaultExt = "txt";
+  // ---- end of stability ----
 }
 
 std::string DataNames::variable(int v) const {
@@ -41,6 +45,11 @@ void mainWindowCreated(Context& ctx) {
                         MenuItem::absfrequencies1, MenuItem::BlockssamplesxPrototypestable1,
                         MenuItem::Frequencyofprototypesforpairofblocks1, MenuItem::Refineprototypes1})
     sh.enableMenu(item, false);
+  // ---- Stability (bootstrap) ----
+  for (MenuItem item : {MenuItem::Stability1, MenuItem::Globalbootstrap1, MenuItem::Segmentsbootstrap1,
+                        MenuItem::Stabilityvalues1})
+    sh.enableMenu(item, false);
+  // ---- end of stability ----
   ctx.ws.ParamsEntered = false;
   ctx.ws.UseSubtClus = false;
   sh.setChartTitle("Sum of distances (bars), wSSI (line)");

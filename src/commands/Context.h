@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -32,6 +33,8 @@ struct DataNames {
   std::string idHeading() const;
 };
 
+struct StabilityResult;
+
 // What the menu commands share besides the workspace: the shell they talk
 // through and the file dialog components whose filter and name persist from
 // one use to the next (as the main window's dialogs would).
@@ -45,6 +48,10 @@ struct Context {
   FileDialog importDialog;    // survey files (CSV, SPSS, Stata)
   FileDialog segmentsDialog;  // segments with IDs
   DataNames names;
+  // ---- Stability (bootstrap) ----
+  FileDialog stabilityDialog;  // stability values files
+  std::shared_ptr<const StabilityResult> stability;  // the last study
+  // ---- end of stability ----
   // Set (from the window's thread) to ask a long command to stop at its
   // next safe point; the command then throws CommandStopped.
   std::atomic<bool> stopRequested{false};

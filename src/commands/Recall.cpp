@@ -41,6 +41,9 @@ void recallClick(Context& ctx) {
     ws.LabelsPrototypes = n;
     ws.LabelsReplications = 1;
     ctx.names.labelledHere = true;
+    // ---- Stability (bootstrap) ----
+    if (n >= 2) sh.enableMenu(MenuItem::Segmentsbootstrap1, true);
+    // ---- end of stability ----
   }
   sh.appendLine(" ");
   sh.appendLine("   Recall:");

@@ -599,6 +599,9 @@ class TrainingRun {
     if (ws_.NumReplications > 1) sh_.enableMenu(MenuItem::Compareoverreplications1, true);
     sh_.enableMenu(MenuItem::Similarityofprototypes1, true);
     sh_.enableMenu(MenuItem::Refineprototypes1, true);
+    // ---- Stability (bootstrap) ----
+    if (ws_.NumPrototypes >= 2) sh_.enableMenu(MenuItem::Segmentsbootstrap1, true);
+    // ---- end of stability ----
     if (ws_.KBlocks || ws_.KSamples)
       sh_.enableMenu(MenuItem::BlockssamplesxPrototypescontingencytable1, true);
     if (ws_.KBlocks) {
