@@ -117,7 +117,8 @@ class PairRunner {
         }
         if (ctx_.stopRequested.load()) stop_.store(true);
         const auto now = std::chrono::steady_clock::now();
-        if (fits != shownFits && (now - lastShown > std::chrono::milliseconds(250) || running == 0)) {
+        if (fits != shownFits &&
+            (shownFits < 0 || now - lastShown > std::chrono::milliseconds(250) || running == 0)) {
           const double elapsed = std::chrono::duration<double>(now - startTime).count();
           const double left = fits > 0 ? elapsed / fits * (totalFits - fits) : -1.0;
           progress(fits, totalFits, left);
