@@ -1,6 +1,13 @@
 #include "ui/StabilityWindow.h"
 
 #include <QBuffer>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QMenuBar>
@@ -18,6 +25,7 @@
 #include "commands/SaveFiles.h"
 #include "core/NumberFormat.h"
 #include "ui/Printing.h"
+#include "ui/Prompter.h"
 
 namespace volmar {
 
@@ -145,6 +153,69 @@ std::string stabilityChartBytes(const StabilityChart& chart, const std::string& 
   }
   buffer.close();
   return bytes.toStdString();
+}
+
+StabilityDialogBox::StabilityDialogBox(StabilityDialog& dialog, QWidget* parent)
+    : QDialog(parent), dialog_(dialog) {
+  setObjectName(QStringLiteral("StabilityDialog"));
+  const bool global = dialog.kind == StabilityKind::Global;
+  setWindowTitle(global ? QStringLiteral("Global stability (bootstrap)") : QStringLiteral("Segment-level stability (bootstrap)"));
+  auto* form = new QFormLayout;
+  lower_ = new QLineEdit(text(dialog.lower));
+  upper_ = new QLineEdit(text(dialog.upper));
+  pairs_ = new QLineEdit(text(dialog.pairs));
+  lower_->setObjectName(QStringLiteral("Lower"));
+  upper_->setObjectName(QStringLiteral("Upper"));
+  pairs_->setObjectName(QStringLiteral("Pairs"));
+  if (global) {
+    form->addRow(QStringLiteral("Lowest # of segments:"), lower_);
+    form->addRow(QStringLiteral("Highest # of segments:"), upper_);
+  } else {
+    lower_->hide();
+    upper_->hide();
+  }
+  form->addRow(QStringLiteral("# of bootstrap pairs (1 to 1000):"), pairs_);
+  refine_ = new QCheckBox(QStringLiteral("Refine every fit (batch k-means)"));
+  refine_->setObjectName(QStringLiteral("Refine"));
+  refine_->setChecked(dialog.refine && dialog.refineAllowed);
+  refine_->setEnabled(dialog.refineAllowed);
+  if (!dialog.refineAllowed) refine_->setToolTip(QStringLiteral("Refining needs the squared Euclidean distance"));
+  problem_ = new QLabel;
+  problem_->setObjectName(QStringLiteral("Problem"));
+  problem_->setStyleSheet(QStringLiteral("color: #b00000"));
+  problem_->setWordWrap(true);
+  problem_->hide();
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] { okClick(); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(refine_);
+  layout->addWidget(problem_);
+  layout->addWidget(buttons);
+  setMinimumWidth(360);
+}
+
+void StabilityDialogBox::okClick() {
+  StabilityDialog d = dialog_;
+  d.lower = lower_->text().trimmed().toStdString();
+  d.upper = upper_->text().trimmed().toStdString();
+  d.pairs = pairs_->text().trimmed().toStdString();
+  d.refine = refine_->isChecked();
+  try {
+    readStabilityDialog(d);
+  } catch (const std::exception& e) {
+    problem_->setText(text(e.what()));
+    problem_->show();
+    return;
+  }
+  dialog_ = d;
+  accept();
+}
+
+bool Prompter::stabilityDialog(QWidget* parent, StabilityDialog& dialog) {
+  StabilityDialogBox box(dialog, parent);
+  return box.exec() == QDialog::Accepted;
 }
 
 StabilityChartWidget::StabilityChartWidget(const StabilityChart& chart, QWidget* parent)

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QWidget>
 #include <functional>
 #include <string>
 
 #include "commands/Shell.h"
+#include "commands/Stability.h"
 
+class QCheckBox;
+class QLabel;
+class QLineEdit;
 class QPainter;
 class QPrinter;
 
@@ -34,6 +39,30 @@ class StabilityChartWidget : public QWidget {
 
  private:
   StabilityChart chart_;
+};
+
+// The stability dialog: the range of numbers of segments (global only), the
+// number of pairs and whether to refine. "OK" closes it only when the texts
+// are valid; otherwise it says what is wrong and stays open.
+class StabilityDialogBox : public QDialog {
+  Q_OBJECT
+
+ public:
+  StabilityDialogBox(StabilityDialog& dialog, QWidget* parent = nullptr);
+  QLineEdit* lowerEdit() const { return lower_; }
+  QLineEdit* upperEdit() const { return upper_; }
+  QLineEdit* pairsEdit() const { return pairs_; }
+  QCheckBox* refineBox() const { return refine_; }
+  QLabel* problem() const { return problem_; }
+  void okClick();
+
+ private:
+  StabilityDialog& dialog_;
+  QLineEdit* lower_;
+  QLineEdit* upper_;
+  QLineEdit* pairs_;
+  QCheckBox* refine_;
+  QLabel* problem_;
 };
 
 // The window of a stability study: its chart, with a menu to save it as
