@@ -66,10 +66,17 @@ if [ "$mode" = slurm ]; then
   pids+=($!)
   for _ in $(seq 100); do [ -S "$tmp/munge/munge.socket" ] && break; sleep 0.1; done
   [ -S "$tmp/munge/munge.socket" ] || fail "munged did not open its socket within 10 s"
-  ports=($(python3 -c 'import socket
-s=[socket.socket() for _ in range(2)]
-[x.bind(("127.0.0.1",0)) for x in s]
-print(*[x.getsockname()[1] for x in s])'))
+  # Two ports that nothing listens on.
+  free_port() {
+    local p
+    while :; do
+      p=$((20000 + RANDOM % 40000))
+      (exec 3<> "/dev/tcp/127.0.0.1/$p") 2> /dev/null || { echo "$p"; return; }
+    done
+  }
+  ports=("$(free_port)")
+  ports+=("$(free_port)")
+  [ "${ports[0]}" != "${ports[1]}" ] || ports[1]=$((ports[0] + 1))
   node=$(slurmd -C 2> /dev/null | head -n 1 | sed 's/ UpTime=.*//')
   [[ "$node" == NodeName=* ]] || fail "slurmd -C gave no node line"
   node=$(echo "$node" | sed "s/^NodeName=[^ ]*/NodeName=$host NodeAddr=127.0.0.1/")
