@@ -18,6 +18,8 @@ packages=(
 # (R alone would bring a compiler tool chain and its manuals).
 lean_packages=(
   r-base-core r-cran-haven
+  # the split stability study's tests: a real single-node Slurm, GNU parallel
+  slurmctld slurmd slurm-client munge parallel
 )
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()

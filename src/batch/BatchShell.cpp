@@ -142,6 +142,19 @@ void BatchShell::showParamDialog(ParamDialog& dialog) {
   if (!dialog.ok()) throw DialogRefused("Set parameters");
 }
 
+// ---- Stability (bootstrap) ----
+bool BatchShell::showStabilityDialog(StabilityDialog& dialog) {
+  if (answers_.stability) answers_.stability(dialog);
+  return true;
+}
+
+std::optional<StabilityChart> BatchShell::takeStabilityChart() {
+  std::optional<StabilityChart> chart;
+  chart.swap(stabilityChart_);
+  return chart;
+}
+// ---- end of stability ----
+
 void BatchShell::clearSeries(Series s) { (s == Series::Bars ? bars_ : line_).clear(); }
 
 void BatchShell::addPoint(Series s, double value, const std::string& label) {

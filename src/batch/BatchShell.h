@@ -41,6 +41,9 @@ class BatchShell : public Shell {
     // may be replaced.
     std::deque<std::string> printFiles;
     bool printReplace = false;
+    // ---- Stability (bootstrap) ----
+    std::function<void(StabilityDialog&)> stability;  // sets the dialog's texts
+    // ---- end of stability ----
   };
 
   BatchShell(std::FILE* out, std::FILE* err, bool showStatus);
@@ -109,6 +112,12 @@ class BatchShell : public Shell {
   void showBubbleChart(const BubbleChart& chart) override { bubbleChart_ = chart; }
   void showPrototypesTable(const GridCells& cells) override { printCells(cells); }
   void printCells(const GridCells& cells);
+  // ---- Stability (bootstrap) ----
+  bool showStabilityDialog(StabilityDialog& dialog) override;
+  void showStabilityChart(const StabilityChart& chart) override { stabilityChart_ = chart; }
+  // The chart of the last stability window, taken once.
+  std::optional<StabilityChart> takeStabilityChart();
+  // ---- end of stability ----
   // The chart of the last bubble window, taken once.
   std::optional<BubbleChart> takeBubbleChart();
 
@@ -144,6 +153,7 @@ class BatchShell : public Shell {
   std::vector<Point> bars_, line_;
   std::optional<std::pair<double, double>> leftAxis_;
   std::optional<BubbleChart> bubbleChart_;
+  std::optional<StabilityChart> stabilityChart_;
   std::vector<std::string> lines_;  // the output list, as the window keeps it
   const Workspace* ws_ = nullptr;
   std::string printFile_;

@@ -173,9 +173,12 @@ std::optional<std::string> parseLine(const std::vector<Word>& words, std::span<c
   for (std::size_t k = taken; k < words.size(); ++k) {
     const Word& w = words[k];
     if (!w.keyLength) {
-      if (out.arguments.size() >= spec.arguments.size())
+      // A last positional word written "FILE..." takes every further word.
+      const bool repeated = !spec.arguments.empty() && spec.arguments.back().ends_with("...");
+      if (out.arguments.size() >= spec.arguments.size() && !repeated)
         return "unexpected " + quoteToken(w.text) + "; expected " + usageOf(spec);
-      if (w.text.empty()) return "'" + name + "' needs a non-empty " + std::string(spec.arguments[out.arguments.size()]);
+      const std::size_t position = std::min(out.arguments.size(), spec.arguments.size() - 1);
+      if (w.text.empty()) return "'" + name + "' needs a non-empty " + std::string(spec.arguments[position]);
       out.arguments.push_back(w.text);
       continue;
     }

@@ -41,7 +41,7 @@ using Check = std::optional<std::string> (*)(const ScriptLine&);
 // command it stands for and how it runs.
 struct CommandSpec {
   std::string_view phrase;                   // "open", "save prototypes"
-  std::vector<std::string_view> arguments;   // positional words: "FILE"
+  std::vector<std::string_view> arguments;   // positional words: "FILE"; a last "FILE..." takes one or more
   std::vector<AnswerKey> keys;               // key=value answers, all optional
   MenuItem item;                             // MenuItem::Count_: no menu command
   MenuItem submenu;                          // enclosing submenu, or MenuItem::Count_

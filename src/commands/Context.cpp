@@ -20,6 +20,10 @@ Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
   segmentsDialog.defaultExt = "csv";
   descriptionDialog.filters = {"Segment description (*.csv)|*.csv", "All files(*.*)|*.*"};
   descriptionDialog.defaultExt = "csv";
+  // ---- Stability (bootstrap) ----
+  stabilityDialog.filters = {"Stability values (*.txt)|*.txt", "All files(*.*)|*.*"};
+  stabilityDialog.defaultExt = "txt";
+  // ---- end of stability ----
 }
 
 std::string DataNames::variable(int v) const {
@@ -45,6 +49,11 @@ void mainWindowCreated(Context& ctx) {
     sh.enableMenu(item, false);
   // Segment profiles and their description: once segments exist.
   for (MenuItem item : {MenuItem::Segmentprofiles1, MenuItem::Segmentdescription1}) sh.enableMenu(item, false);
+  // ---- Stability (bootstrap) ----
+  for (MenuItem item : {MenuItem::Stability1, MenuItem::Globalbootstrap1, MenuItem::Segmentsbootstrap1,
+                        MenuItem::Stabilityvalues1})
+    sh.enableMenu(item, false);
+  // ---- end of stability ----
   ctx.ws.ParamsEntered = false;
   ctx.ws.UseSubtClus = false;
   sh.setChartTitle("Sum of distances (bars), wSSI (line)");

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,8 @@ struct DataNames {
   std::string idHeading() const;
 };
 
+struct StabilityResult;
+
 // What the menu commands share besides the workspace: the shell they talk
 // through and the file dialog components whose filter and name persist from
 // one use to the next (as the main window's dialogs would).
@@ -51,6 +54,10 @@ struct Context {
   // the description file's marker columns follow.
   FileDialog descriptionDialog;
   MarkerThresholds profileThresholds;
+  // ---- Stability (bootstrap) ----
+  FileDialog stabilityDialog;  // stability values files
+  std::shared_ptr<const StabilityResult> stability;  // the last study
+  // ---- end of stability ----
   // Set (from the window's thread) to ask a long command to stop at its
   // next safe point; the command then throws CommandStopped.
   std::atomic<bool> stopRequested{false};

@@ -181,6 +181,10 @@ bool ParamDialog::ok() {
   ws.NeighborUpdate = checkBox1;
   sh.enableMenu(MenuItem::Subtractiveclustering1, true);
   sh.enableMenu(MenuItem::Run1, true);
+  // ---- Stability (bootstrap) ----
+  sh.enableMenu(MenuItem::Stability1, true);
+  sh.enableMenu(MenuItem::Globalbootstrap1, true);
+  // ---- end of stability ----
   ws.ParamsEntered = true;
   return true;
 }

@@ -13,6 +13,7 @@ class ParamDialog;
 class PrintCanvas;
 struct ProfileChart;
 struct MarkerThresholds;
+struct StabilityDialog;
 
 // Answer of a message box or question.
 enum class Answer { Ok, Yes, No, Cancel };
@@ -40,6 +41,23 @@ struct BubbleChart {
   std::string foot;
   std::vector<Bubble> bubbles;
 };
+
+// ---- Stability (bootstrap) ----
+// One box of a stability chart: the five numbers of a column of values.
+struct StabilityBox {
+  std::string label;
+  double minimum = 0, q1 = 0, median = 0, q3 = 0, maximum = 0;
+};
+
+// The chart of a stability study: a box per number of prototypes or per
+// segment on an axis from 0 to 1.
+struct StabilityChart {
+  std::string title;
+  std::string xLabel;  // what the boxes stand for
+  std::string yLabel;  // the measure
+  std::vector<StabilityBox> boxes;
+};
+// ---- end of stability ----
 
 // A file open or save dialog component. Its filter position and file name
 // persist between uses, as the command that owns it leaves them.
@@ -138,6 +156,17 @@ class Shell {
   // Called now and then while a command waits for work done on other
   // threads: the window paints itself and takes a request to close.
   virtual void keepResponsive() {}
+
+  // ---- Stability (bootstrap) ----
+  // The stability dialog; true for OK.
+  virtual bool showStabilityDialog(StabilityDialog& dialog) { return (void)dialog, false; }
+  // Opens a further non-modal chart window with the study's box plots.
+  virtual void showStabilityChart(const StabilityChart& chart) { (void)chart; }
+  // Progress of a long computation: `done` of `total` steps, about
+  // `secondsLeft` to go (negative: not known yet); endProgress when over.
+  virtual void showProgress(int done, int total, double secondsLeft) { (void)done, (void)total, (void)secondsLeft; }
+  virtual void endProgress() {}
+  // ---- end of stability ----
 };
 
 }  // namespace volmar

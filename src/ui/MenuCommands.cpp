@@ -14,6 +14,7 @@
 #include "commands/Recall.h"
 #include "commands/Refine.h"
 #include "commands/SaveFiles.h"
+#include "commands/Stability.h"
 #include "commands/SubtClus.h"
 #include "commands/Train.h"
 
@@ -86,6 +87,14 @@ Command commandOf(MenuItem item) {
       return printChart1Click;
     case M::PrintAdjacencygraph1:
       return printAdjacencygraph1Click;
+    // ---- Stability (bootstrap) ----
+    case M::Globalbootstrap1:
+      return globalbootstrap1Click;
+    case M::Segmentsbootstrap1:
+      return segmentsbootstrap1Click;
+    case M::Stabilityvalues1:
+      return stabilityvalues1Click;
+    // ---- end of stability ----
     default:
       return nullptr;
   }

@@ -7,12 +7,16 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QScreen>
+#include <QProgressBar>
+#include <QPushButton>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/MainChart.h"
 #include "ui/OutputListDelegate.h"
 #include "ui/Printing.h"
 #include "ui/Prompter.h"
+#include "ui/StabilityWindow.h"
 #include "ui/StatusLine.h"
 #include "ui/Unit10.h"
 #include "ui/ProfilesWindow.h"
@@ -66,6 +70,7 @@ class QtShell::InputGuard : public QObject {
     if (QWidget* modal = QApplication::activeModalWidget())
       return !(w == modal || modal->isAncestorOf(w));
     if (QApplication::activePopupWidget()) return false;
+    if (shell_.stop_ && w == shell_.stop_) return false;  // the running command's own Stop button
     return !(w == shell_.c_.list || (shell_.c_.list && shell_.c_.list->isAncestorOf(w)));
   }
 
@@ -314,5 +319,47 @@ void QtShell::printGraphView() { printWidgetPicture(*graph_, printer()); }
 void QtShell::hideGraphView() { graph_->hide(); }
 
 void QtShell::keepResponsive() { letPaintThrough(); }
+
+// ---- Stability (bootstrap) ----
+bool QtShell::showStabilityDialog(StabilityDialog& dialog) { return prompter_.stabilityDialog(c_.window, dialog); }
+
+void QtShell::showStabilityChart(const StabilityChart& chart) {
+  (new StabilityWindow(*this, chart, c_.window))->show();
+}
+
+void QtShell::showProgress(int done, int total, double secondsLeft) {
+  if (!progress_) {
+    progress_ = new QProgressBar(c_.status);
+    progress_->setObjectName(QStringLiteral("StabilityProgress"));
+    stop_ = new QPushButton(QStringLiteral("Stop"), c_.status);
+    stop_->setObjectName(QStringLiteral("StopButton"));
+    QObject::connect(stop_, &QPushButton::clicked, stop_, [this] {
+      if (stopRequest_) stopRequest_();
+      stop_->setEnabled(false);
+    });
+  }
+  const int h = c_.status->height();
+  const int buttonWidth = std::max(60, stop_->sizeHint().width());
+  const int barWidth = std::min(260, std::max(80, c_.status->width() / 3));
+  stop_->setGeometry(c_.status->width() - buttonWidth, 0, buttonWidth, h);
+  progress_->setGeometry(c_.status->width() - buttonWidth - barWidth - 4, 1, barWidth, h - 2);
+  progress_->setRange(0, std::max(total, 1));
+  progress_->setValue(std::clamp(done, 0, std::max(total, 1)));
+  progress_->setFormat(secondsLeft >= 0 && done < total
+                           ? QStringLiteral("%v of %m fits, %1 s left").arg(static_cast<long long>(std::ceil(secondsLeft)))
+                           : QStringLiteral("%v of %m fits"));
+  if (!progress_->isVisible()) {
+    stop_->setEnabled(true);
+    progress_->show();
+    stop_->show();
+  }
+}
+
+void QtShell::endProgress() {
+  if (!progress_) return;
+  progress_->hide();
+  stop_->hide();
+}
+// ---- end of stability ----
 
 }  // namespace volmar

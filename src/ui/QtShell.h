@@ -12,6 +12,8 @@
 
 class QAction;
 class QListWidget;
+class QProgressBar;
+class QPushButton;
 class QPrinter;
 class QWidget;
 
@@ -92,6 +94,17 @@ class QtShell : public Shell {
   void printGraphView() override;
   void hideGraphView() override;
   void keepResponsive() override;
+  // ---- Stability (bootstrap) ----
+  bool showStabilityDialog(StabilityDialog& dialog) override;
+  void showStabilityChart(const StabilityChart& chart) override;
+  // A progress bar and a "Stop" button at the right of the status line; the
+  // button (which takes clicks while the command runs) calls `stop`.
+  void showProgress(int done, int total, double secondsLeft) override;
+  void endProgress() override;
+  void setStopRequest(std::function<void()> stop) { stopRequest_ = std::move(stop); }
+  QProgressBar* progressBar() const { return progress_; }
+  QPushButton* stopButton() const { return stop_; }
+  // ---- end of stability ----
   // Between these the window runs a command (see above).
   void beginCommand();
   void endCommand();
@@ -129,6 +142,9 @@ class QtShell : public Shell {
   std::function<void()> closeDuringCommand_;
   bool busy_ = false;
   long repaintPoints_ = 0;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* stop_ = nullptr;
+  std::function<void()> stopRequest_;
 };
 
 }  // namespace volmar

@@ -152,6 +152,24 @@ void ScriptedShell::showPairTable(const GridCells& cells) {
   pairTables.push_back(cells);
   events.push_back("pairTable");
 }
+// ---- Stability (bootstrap) ----
+bool ScriptedShell::showStabilityDialog(StabilityDialog& dialog) {
+  events.push_back("stabilityDialog");
+  if (stabilityDialogs.empty()) return true;
+  auto answer = std::move(stabilityDialogs.front());
+  stabilityDialogs.pop_front();
+  return answer(dialog);
+}
+void ScriptedShell::showStabilityChart(const StabilityChart& chart) {
+  stabilityCharts.push_back(chart);
+  events.push_back("stabilityChart");
+}
+void ScriptedShell::showProgress(int done, int total, double) {
+  ++progressShown;
+  if (onProgress) onProgress(done, total);
+}
+// ---- end of stability ----
+
 void ScriptedShell::showBubbleChart(const BubbleChart& chart) {
   bubbleCharts.push_back(chart);
   events.push_back("bubbleChart");

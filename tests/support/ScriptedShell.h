@@ -116,6 +116,20 @@ class ScriptedShell : public Shell {
   void printChart() override;
   void printGraphView() override;
   void hideGraphView() override;
+
+  // ---- Stability (bootstrap) ----
+  // The dialog's answers (empty = press OK with what it shows); the dialogs
+  // shown, the charts opened and the progress reported.
+  std::deque<std::function<bool(StabilityDialog&)>> stabilityDialogs;
+  std::vector<StabilityChart> stabilityCharts;
+  int progressShown = 0;
+  int progressEnded = 0;
+  std::function<void(int done, int total)> onProgress;  // a test's step-in
+  bool showStabilityDialog(StabilityDialog& dialog) override;
+  void showStabilityChart(const StabilityChart& chart) override;
+  void showProgress(int done, int total, double secondsLeft) override;
+  void endProgress() override { ++progressEnded; }
+  // ---- end of stability ----
 };
 
 }  // namespace volmar::test

@@ -173,13 +173,16 @@ TEST_F(MainWindow, MenuBarAndSubmenusHoldTheItemsInOrder) {
   EXPECT_EQ(captions(win->submenu(M::SaveAs1)),
             (QStringList{"&Prototypes", "&Class labels", "&Info over replications",
                          "&Blocks (Samples) x Prototypes table", "Segments with IDs...",
-                         "Segment description..."}));
+                         "Segment description...", "Stability values..."}));
   EXPECT_EQ(captions(win->submenu(M::Analysis1)),
             (QStringList{"&Parameterize", "&Initialize", "&Train", "&Recall",
                          "&Compare over replications", "&Similarity of prototypes",
                          "Trim &adjacency graph", "Rest&ore adjacency graph",
                          "&Blocks(samples)xPrototypes contingency table",
-                         "C&rosstabulate blocks pairwise", "Refine prototypes (batch k-means)"}));
+                         "C&rosstabulate blocks pairwise", "Refine prototypes (batch k-means)",
+                         "Stability"}));
+  EXPECT_EQ(captions(win->submenu(M::Stability1)),
+            (QStringList{"&Global (bootstrap)...", "&Segments (bootstrap)..."}));
   EXPECT_EQ(captions(win->submenu(M::Initialize1)),
             (QStringList{"Read prototypes from &file", "&Subtractive clustering"}));
   EXPECT_EQ(captions(win->submenu(M::Similarityofprototypes1)),
@@ -300,7 +303,8 @@ TEST_F(MainWindow, AcceptedParametersEnableInitializeSubtractiveClusteringAndTra
   EXPECT_EQ(win->Panel3->text(), "Ready for training.");
   EXPECT_EQ(reachable(), plus(AlwaysReachable, {M::Parameterize1, M::Initialize1,
                                                  M::Readprototypesfromfile1,
-                                                 M::Subtractiveclustering1, M::Run1}));
+                                                 M::Subtractiveclustering1, M::Run1,
+                                                 M::Stability1, M::Globalbootstrap1}));
   EXPECT_TRUE(ws->ParamsEntered);
 }
 

@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include "ui/StabilityWindow.h"
 #include "ui/ImportDialog.h"
 #include "ui/Param.h"
 #include "ui/Unit2.h"
@@ -108,6 +109,21 @@ void ScriptedPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {
   }
   // A dialog the script leaves open is closed by its close box.
 }
+
+// ---- Stability (bootstrap) ----
+bool ScriptedPrompter::stabilityDialog(QWidget* parent, StabilityDialog& dialog) {
+  ++stabilityDialogsShown;
+  StabilityDialogBox box(dialog, parent);
+  if (stabilityDialogs.empty()) {
+    box.okClick();
+  } else {
+    auto script = stabilityDialogs.front();
+    stabilityDialogs.pop_front();
+    script(box);
+  }
+  return box.result() == QDialog::Accepted;
+}
+// ---- end of stability ----
 
 void ScriptedPrompter::aboutBox(QWidget*) { ++aboutBoxes; }
 
