@@ -45,9 +45,8 @@ void printHelp(std::FILE* out) {
                "             classification, refine and subtractive clustering (default:\n"
                "             one per core; 1 runs on one thread); the results are the same\n"
                "             for every N\n"
-               // ---- Stability (bootstrap) ----
+               // Stability by bootstrap.
                "             the fits of a stability study also run on N threads\n"
-               // ---- end of stability ----
                "  --status   also print every change of the status line\n"
                "  --version  print the version and end\n\n"
                "Exit status: 0 all commands ran, 1 a command ended with an error (the rest\n"

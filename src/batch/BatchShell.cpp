@@ -142,7 +142,7 @@ void BatchShell::showParamDialog(ParamDialog& dialog) {
   if (!dialog.ok()) throw DialogRefused("Set parameters");
 }
 
-// ---- Stability (bootstrap) ----
+// Stability by bootstrap.
 bool BatchShell::showStabilityDialog(StabilityDialog& dialog) {
   if (answers_.stability) answers_.stability(dialog);
   return true;
@@ -153,7 +153,6 @@ std::optional<StabilityChart> BatchShell::takeStabilityChart() {
   chart.swap(stabilityChart_);
   return chart;
 }
-// ---- end of stability ----
 
 void BatchShell::clearSeries(Series s) { (s == Series::Bars ? bars_ : line_).clear(); }
 

@@ -41,9 +41,8 @@ class BatchShell : public Shell {
     // may be replaced.
     std::deque<std::string> printFiles;
     bool printReplace = false;
-    // ---- Stability (bootstrap) ----
+    // Stability by bootstrap.
     std::function<void(StabilityDialog&)> stability;  // sets the dialog's texts
-    // ---- end of stability ----
   };
 
   BatchShell(std::FILE* out, std::FILE* err, bool showStatus);
@@ -112,12 +111,11 @@ class BatchShell : public Shell {
   void showBubbleChart(const BubbleChart& chart) override { bubbleChart_ = chart; }
   void showPrototypesTable(const GridCells& cells) override { printCells(cells); }
   void printCells(const GridCells& cells);
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   bool showStabilityDialog(StabilityDialog& dialog) override;
   void showStabilityChart(const StabilityChart& chart) override { stabilityChart_ = chart; }
   // The chart of the last stability window, taken once.
   std::optional<StabilityChart> takeStabilityChart();
-  // ---- end of stability ----
   // The chart of the last bubble window, taken once.
   std::optional<BubbleChart> takeBubbleChart();
 

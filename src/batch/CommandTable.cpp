@@ -494,7 +494,7 @@ const std::vector<CommandSpec>& table() {
        showProfiles, checkProfileSettings},
       {"profiles", {"FILE.png|FILE.svg|FILE.pdf"}, ProfileFileKeys, MenuItem::Segmentprofiles1, MenuItem::Count_,
        "Show > Segment profiles > Save chart...", profiles, checkProfiles},
-      // ---- Stability (bootstrap) ----
+      // Stability by bootstrap.
       {"stability global", {},
        {{"lower", K::Integer}, {"upper", K::Integer}, {"pairs", K::Integer}, {"refine", K::Choice, {"yes", "no"}},
         {"values", K::Text}, {"chart", K::Text}, {"replace", K::Choice, {"yes", "no"}}, {"tasks", K::Integer},
@@ -510,7 +510,6 @@ const std::vector<CommandSpec>& table() {
        {{"values", K::Text}, {"chart", K::Text}, {"replace", K::Choice, {"yes", "no"}}}, MenuItem::Count_,
        MenuItem::Count_, "the parts of a split 'stability global' as one study", stabilityMerge,
        checkStabilityResults},
-      // ---- end of stability ----
   };
   return t;
 }
@@ -552,13 +551,12 @@ const char* enabledBy(MenuItem item) {
     case MenuItem::Segmentprofiles1:
     case MenuItem::Segmentdescription1:
       return "a training run, a recall or a refinement has given the data segments ('train')";
-    // ---- Stability (bootstrap) ----
+    // Stability by bootstrap.
     case MenuItem::Stability1:
     case MenuItem::Globalbootstrap1:
       return "parameters have been accepted ('parameterize')";
     case MenuItem::Segmentsbootstrap1:
       return "a training run of 2 or more prototypes, a recall or a refine has ended";
-    // ---- end of stability ----
     default:
       return "an earlier command enables it";
   }

@@ -20,10 +20,9 @@ Context::Context(Workspace& workspace, Shell& sh) : ws(workspace), shell(sh) {
   segmentsDialog.defaultExt = "csv";
   descriptionDialog.filters = {"Segment description (*.csv)|*.csv", "All files(*.*)|*.*"};
   descriptionDialog.defaultExt = "csv";
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   stabilityDialog.filters = {"Stability values (*.txt)|*.txt", "All files(*.*)|*.*"};
   stabilityDialog.defaultExt = "txt";
-  // ---- end of stability ----
 }
 
 std::string DataNames::variable(int v) const {
@@ -49,11 +48,10 @@ void mainWindowCreated(Context& ctx) {
     sh.enableMenu(item, false);
   // Segment profiles and their description: once segments exist.
   for (MenuItem item : {MenuItem::Segmentprofiles1, MenuItem::Segmentdescription1}) sh.enableMenu(item, false);
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   for (MenuItem item : {MenuItem::Stability1, MenuItem::Globalbootstrap1, MenuItem::Segmentsbootstrap1,
                         MenuItem::Stabilityvalues1})
     sh.enableMenu(item, false);
-  // ---- end of stability ----
   ctx.ws.ParamsEntered = false;
   ctx.ws.UseSubtClus = false;
   sh.setChartTitle("Sum of distances (bars), wSSI (line)");

@@ -54,10 +54,9 @@ struct Context {
   // the description file's marker columns follow.
   FileDialog descriptionDialog;
   MarkerThresholds profileThresholds;
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   FileDialog stabilityDialog;  // stability values files
   std::shared_ptr<const StabilityResult> stability;  // the last study
-  // ---- end of stability ----
   // Set (from the window's thread) to ask a long command to stop at its
   // next safe point; the command then throws CommandStopped.
   std::atomic<bool> stopRequested{false};

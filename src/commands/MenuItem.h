@@ -50,12 +50,11 @@ enum class MenuItem {
   Help1,
   HelpFile1,
   UserGuide1,
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   Stability1,
   Globalbootstrap1,
   Segmentsbootstrap1,
   Stabilityvalues1,
-  // ---- end of stability ----
   Count_
 };
 

@@ -181,10 +181,9 @@ bool ParamDialog::ok() {
   ws.NeighborUpdate = checkBox1;
   sh.enableMenu(MenuItem::Subtractiveclustering1, true);
   sh.enableMenu(MenuItem::Run1, true);
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   sh.enableMenu(MenuItem::Stability1, true);
   sh.enableMenu(MenuItem::Globalbootstrap1, true);
-  // ---- end of stability ----
   ws.ParamsEntered = true;
   return true;
 }

@@ -43,9 +43,8 @@ void recallClick(Context& ctx) {
     ctx.names.labelledHere = true;
     sh.enableMenu(MenuItem::Segmentprofiles1, true);
     sh.enableMenu(MenuItem::Segmentdescription1, true);
-    // ---- Stability (bootstrap) ----
+    // Stability by bootstrap.
     if (n >= 2) sh.enableMenu(MenuItem::Segmentsbootstrap1, true);
-    // ---- end of stability ----
   }
   sh.appendLine(" ");
   sh.appendLine("   Recall:");

@@ -303,9 +303,8 @@ void refineprototypes1Click(Context& ctx) {
   sh.selectLastLine();
   sh.repaintList();
   sh.setBusyCursor(false);
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   if (ctx.names.labelledHere && ws.LabelsPrototypes == n && n >= 2) sh.enableMenu(MenuItem::Segmentsbootstrap1, true);
-  // ---- end of stability ----
   sh.beep();
   sh.setStatus("Done.");
   if (ws.LabelsPrototypes == n && ctx.names.labelledHere) {

@@ -42,7 +42,7 @@ struct BubbleChart {
   std::vector<Bubble> bubbles;
 };
 
-// ---- Stability (bootstrap) ----
+// Stability by bootstrap.
 // One box of a stability chart: the five numbers of a column of values.
 struct StabilityBox {
   std::string label;
@@ -57,7 +57,6 @@ struct StabilityChart {
   std::string yLabel;  // the measure
   std::vector<StabilityBox> boxes;
 };
-// ---- end of stability ----
 
 // A file open or save dialog component. Its filter position and file name
 // persist between uses, as the command that owns it leaves them.
@@ -157,7 +156,7 @@ class Shell {
   // threads: the window paints itself and takes a request to close.
   virtual void keepResponsive() {}
 
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   // The stability dialog; true for OK.
   virtual bool showStabilityDialog(StabilityDialog& dialog) { return (void)dialog, false; }
   // Opens a further non-modal chart window with the study's box plots.
@@ -166,7 +165,6 @@ class Shell {
   // `secondsLeft` to go (negative: not known yet); endProgress when over.
   virtual void showProgress(int done, int total, double secondsLeft) { (void)done, (void)total, (void)secondsLeft; }
   virtual void endProgress() {}
-  // ---- end of stability ----
 };
 
 }  // namespace volmar

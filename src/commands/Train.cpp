@@ -638,9 +638,8 @@ class TrainingRun {
     sh_.enableMenu(MenuItem::Refineprototypes1, true);
     sh_.enableMenu(MenuItem::Segmentprofiles1, true);
     sh_.enableMenu(MenuItem::Segmentdescription1, true);
-    // ---- Stability (bootstrap) ----
+    // Stability by bootstrap.
     if (ws_.NumPrototypes >= 2) sh_.enableMenu(MenuItem::Segmentsbootstrap1, true);
-    // ---- end of stability ----
     if (ws_.KBlocks || ws_.KSamples)
       sh_.enableMenu(MenuItem::BlockssamplesxPrototypescontingencytable1, true);
     if (ws_.KBlocks) {

@@ -121,9 +121,8 @@ TFMain::TFMain(Workspace& ws, Prompter& prompter, QWidget* parent)
   shell_ = std::make_unique<QtShell>(ws_, controls, prompter);
   ctx_ = std::make_unique<Context>(ws_, *shell_);
   shell_->setCloseDuringCommand([this] { close(); });
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   shell_->setStopRequest([this] { ctx_->stopRequested.store(true); });
-  // ---- end of stability ----
 
   helpKeys_ = new HelpKeys(this, *shell_);
   QCoreApplication::instance()->installEventFilter(helpKeys_);

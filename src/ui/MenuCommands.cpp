@@ -87,14 +87,13 @@ Command commandOf(MenuItem item) {
       return printChart1Click;
     case M::PrintAdjacencygraph1:
       return printAdjacencygraph1Click;
-    // ---- Stability (bootstrap) ----
+    // Stability by bootstrap.
     case M::Globalbootstrap1:
       return globalbootstrap1Click;
     case M::Segmentsbootstrap1:
       return segmentsbootstrap1Click;
     case M::Stabilityvalues1:
       return stabilityvalues1Click;
-    // ---- end of stability ----
     default:
       return nullptr;
   }

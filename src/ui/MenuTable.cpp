@@ -23,9 +23,8 @@ constexpr MenuEntry Entries[] = {
   {M::BlocksSamplesxPrototypestable2,       M::SaveAs1,                 "&Blocks (Samples) x Prototypes table",                   "",                                0,  true,  true,  false, false, ""},
   {M::SegmentswithIDs1,                     M::SaveAs1,                 "Segments with IDs...",                                   "One row per case of the file: its ID and segments", 0, true, true, false, false, ""},
   {M::Segmentdescription1,                  M::SaveAs1,                 "Segment description...",                                 "Each variable's mean and SD in the sample and in every segment, and its markers", 0, false, true, false, false, ""},
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   {M::Stabilityvalues1,                     M::SaveAs1,                 "Stability values...",                                    "The values of the last stability study, a row per pair", 0, false, true, false, false, ""},
-  // ---- end of stability ----
   {M::PrinterSetup1,                        M::File1,                   "Printer &Setup",                                         "",                                0,  true,  true,  false, true,  ""},
   {M::Print1,                               M::File1,                   "Print &Listbox",                                         "",                                0,  true,  true,  false, false, ""},
   {M::PrintChart1,                          M::File1,                   "Print &Chart",                                           "",                                0,  true,  true,  false, false, ""},
@@ -50,11 +49,10 @@ constexpr MenuEntry Entries[] = {
   {M::absfrequencies1,                      M::Crosstabulateblockspairwise1, "abs. &frequencies",                                 "",                                0,  false, true,  false, false, ""},
   {M::standardizeddeviations1,              M::Crosstabulateblockspairwise1, "standardized &deviations",                          "",                                0,  true,  true,  false, false, ""},
   {M::Refineprototypes1,                    M::Analysis1,               "Refine prototypes (batch k-means)",                      "Move the prototypes to the means of their classes until no case changes its class", 0, false, true, false, true, ""},
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   {M::Stability1,                           M::Analysis1,               "Stability",                                              "How many segments, and how stable", 0, false, true, true,  true,  ""},
   {M::Globalbootstrap1,                     M::Stability1,              "&Global (bootstrap)...",                                 "Stability of every number of segments of a range over bootstrap samples", 0, false, true, false, false, ""},
   {M::Segmentsbootstrap1,                   M::Stability1,              "&Segments (bootstrap)...",                               "Stability of every segment of the current solution over bootstrap samples", 0, false, true, false, false, ""},
-  // ---- end of stability ----
   {M::Tabulate1,                            Top,                        "&Show",                                                  "ancillary results",               0,  true,  true,  true,  false, ""},
   {M::Prototypes1,                          M::Tabulate1,               "&Prototypes Table",                                      "",                                0,  true,  true,  false, false, ""},
   {M::Adjacencygraph1,                      M::Tabulate1,               "&Adjacency Graph",                                       "",                                18, false, true,  false, false, ""},

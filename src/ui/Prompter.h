@@ -38,10 +38,9 @@ class Prompter {
   virtual std::optional<ImportOptions> importDialog(QWidget* parent, const SurveyFile& file) = 0;
   // "Set parameters".
   virtual void paramDialog(QWidget* parent, ParamDialog& dialog) = 0;
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   // The stability dialog (StabilityDialogBox): true for OK.
   virtual bool stabilityDialog(QWidget* parent, StabilityDialog& dialog);
-  // ---- end of stability ----
   virtual void aboutBox(QWidget* parent) = 0;
   virtual void openHelp(QWidget* parent, int topic) = 0;
   // The prototypes table (TPrTable), shown modally until the person closes it.

@@ -320,7 +320,7 @@ void QtShell::hideGraphView() { graph_->hide(); }
 
 void QtShell::keepResponsive() { letPaintThrough(); }
 
-// ---- Stability (bootstrap) ----
+// Stability by bootstrap.
 bool QtShell::showStabilityDialog(StabilityDialog& dialog) { return prompter_.stabilityDialog(c_.window, dialog); }
 
 void QtShell::showStabilityChart(const StabilityChart& chart) {
@@ -360,6 +360,5 @@ void QtShell::endProgress() {
   progress_->hide();
   stop_->hide();
 }
-// ---- end of stability ----
 
 }  // namespace volmar

@@ -94,7 +94,7 @@ class QtShell : public Shell {
   void printGraphView() override;
   void hideGraphView() override;
   void keepResponsive() override;
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   bool showStabilityDialog(StabilityDialog& dialog) override;
   void showStabilityChart(const StabilityChart& chart) override;
   // A progress bar and a "Stop" button at the right of the status line; the
@@ -104,7 +104,6 @@ class QtShell : public Shell {
   void setStopRequest(std::function<void()> stop) { stopRequest_ = std::move(stop); }
   QProgressBar* progressBar() const { return progress_; }
   QPushButton* stopButton() const { return stop_; }
-  // ---- end of stability ----
   // Between these the window runs a command (see above).
   void beginCommand();
   void endCommand();

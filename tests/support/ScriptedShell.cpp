@@ -152,7 +152,7 @@ void ScriptedShell::showPairTable(const GridCells& cells) {
   pairTables.push_back(cells);
   events.push_back("pairTable");
 }
-// ---- Stability (bootstrap) ----
+// Stability by bootstrap.
 bool ScriptedShell::showStabilityDialog(StabilityDialog& dialog) {
   events.push_back("stabilityDialog");
   if (stabilityDialogs.empty()) return true;
@@ -168,7 +168,6 @@ void ScriptedShell::showProgress(int done, int total, double) {
   ++progressShown;
   if (onProgress) onProgress(done, total);
 }
-// ---- end of stability ----
 
 void ScriptedShell::showBubbleChart(const BubbleChart& chart) {
   bubbleCharts.push_back(chart);

@@ -117,7 +117,7 @@ class ScriptedShell : public Shell {
   void printGraphView() override;
   void hideGraphView() override;
 
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   // The dialog's answers (empty = press OK with what it shows); the dialogs
   // shown, the charts opened and the progress reported.
   std::deque<std::function<bool(StabilityDialog&)>> stabilityDialogs;
@@ -129,7 +129,6 @@ class ScriptedShell : public Shell {
   void showStabilityChart(const StabilityChart& chart) override;
   void showProgress(int done, int total, double secondsLeft) override;
   void endProgress() override { ++progressEnded; }
-  // ---- end of stability ----
 };
 
 }  // namespace volmar::test

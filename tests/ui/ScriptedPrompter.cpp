@@ -110,7 +110,7 @@ void ScriptedPrompter::paramDialog(QWidget* parent, ParamDialog& dialog) {
   // A dialog the script leaves open is closed by its close box.
 }
 
-// ---- Stability (bootstrap) ----
+// Stability by bootstrap.
 bool ScriptedPrompter::stabilityDialog(QWidget* parent, StabilityDialog& dialog) {
   ++stabilityDialogsShown;
   StabilityDialogBox box(dialog, parent);
@@ -123,7 +123,6 @@ bool ScriptedPrompter::stabilityDialog(QWidget* parent, StabilityDialog& dialog)
   }
   return box.result() == QDialog::Accepted;
 }
-// ---- end of stability ----
 
 void ScriptedPrompter::aboutBox(QWidget*) { ++aboutBoxes; }
 

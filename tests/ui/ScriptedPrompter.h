@@ -39,12 +39,11 @@ class ScriptedPrompter : public Prompter {
   // Work the dialog's controls; an empty queue presses "&OK".
   std::deque<std::function<void(TBtnRightDlg&)>> dataDialogs;
   std::deque<std::function<void(TForm1&)>> paramDialogs;
-  // ---- Stability (bootstrap) ----
+  // Stability by bootstrap.
   // The stability dialog, worked like the parameter dialog.
   int stabilityDialogsShown = 0;
   std::deque<std::function<void(StabilityDialogBox&)>> stabilityDialogs;
   bool stabilityDialog(QWidget* parent, StabilityDialog& dialog) override;
-  // ---- end of stability ----
   // The import dialog: the script works its controls and returns true for
   // "&OK"; an empty queue presses "&OK" on the dialog's own choice.
   int importDialogsShown = 0;
