@@ -161,9 +161,11 @@ StabilityDialogBox::StabilityDialogBox(StabilityDialog& dialog, QWidget* parent)
   const bool global = dialog.kind == StabilityKind::Global;
   setWindowTitle(global ? QStringLiteral("Global stability (bootstrap)") : QStringLiteral("Segment-level stability (bootstrap)"));
   auto* form = new QFormLayout;
-  lower_ = new QLineEdit(text(dialog.lower));
-  upper_ = new QLineEdit(text(dialog.upper));
-  pairs_ = new QLineEdit(text(dialog.pairs));
+  // Owned by the dialog also where the segment study leaves the range out
+  // of the form.
+  lower_ = new QLineEdit(text(dialog.lower), this);
+  upper_ = new QLineEdit(text(dialog.upper), this);
+  pairs_ = new QLineEdit(text(dialog.pairs), this);
   lower_->setObjectName(QStringLiteral("Lower"));
   upper_->setObjectName(QStringLiteral("Upper"));
   pairs_->setObjectName(QStringLiteral("Pairs"));
