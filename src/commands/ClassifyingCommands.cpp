@@ -2,6 +2,7 @@
 
 #include "core/Distances.h"
 #include "core/FitMeasures.h"
+#include "core/NeuralGas.h"
 #include "core/NumberFormat.h"
 
 namespace volmar {
@@ -9,6 +10,16 @@ namespace volmar {
 void requireData(const Workspace& ws) {
   if (ws.NumCases < 1 || ws.NumVars < 1)
     throw CommandError("No data have been read: open a data file first.");
+}
+
+void requireLearningSchedule(const Workspace& ws) {
+  if (InvalidStartValue(ws) != StartValue::None)
+    throw CommandError(
+        "The learning rate, adjacency update parameter and lifetime parameter must be above 0: "
+        "use Parameterize to set them.");
+  if (!ScheduleLength(ws.NumCases, ws.NumEpochs))
+    throw CommandError(std::to_string(ws.NumCases) + " cases x " + std::to_string(ws.NumEpochs) +
+                       " epochs are too many presentations: use fewer epochs.");
 }
 
 void requireTrainableDistances(const Workspace& ws, int numPrototypes) {

@@ -17,6 +17,9 @@ void requireData(const Workspace& ws);
 // (1..numPrototypes as they start, 0 when seeded from the cases) can move
 // to; in recall, between a case and a current prototype.
 void requireTrainableDistances(const Workspace& ws, int numPrototypes);
+// Throws CommandError when the learning can not start: a start value of the
+// rates at 0 or below, or more presentations than the schedule can count.
+void requireLearningSchedule(const Workspace& ws);
 void requireRecallableDistances(const Workspace& ws);
 
 // "sum(dist^2) = " and the sum in the picture "######.000".

@@ -223,13 +223,7 @@ void checkSettings(const Workspace& ws, const StabilitySettings& s) {
   requireData(ws);
   if (!ws.ParamsEntered || ws.NumEpochs < 1)
     throw CommandError("The training parameters are not set: use Parameterize first.");
-  if (InvalidStartValue(ws) != StartValue::None)
-    throw CommandError(
-        "The learning rate, adjacency update parameter and lifetime parameter must be above 0: "
-        "use Parameterize to set them.");
-  if (!ScheduleLength(ws.NumCases, ws.NumEpochs))
-    throw CommandError(std::to_string(ws.NumCases) + " cases x " + std::to_string(ws.NumEpochs) +
-                       " epochs are too many presentations: use fewer epochs.");
+  requireLearningSchedule(ws);
   if (s.pairs < 1 || s.pairs > MaxPairs) throw CommandError("The number of pairs must be from 1 to 1000.");
   if (s.kind == StabilityKind::Global && (s.lower < 2 || s.upper > MaxPrototypes || s.lower > s.upper))
     throw CommandError("The numbers of segments must run from 2 to 30, the lower not above the upper.");

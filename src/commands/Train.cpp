@@ -83,13 +83,7 @@ void checkRunnable(const Workspace& ws, bool prototypesAsTheyAre) {
   if (ws.LowerLimit < 1 || ws.UpperLimit > MaxPrototypes || ws.LowerLimit > ws.UpperLimit ||
       ws.NumEpochs < 1 || ws.NumReplications < 1 || ws.NumReplications > MaxReplications)
     throw CommandError("The training parameters are not set: use Parameterize first.");
-  if (InvalidStartValue(ws) != StartValue::None)
-    throw CommandError(
-        "The learning rate, adjacency update parameter and lifetime parameter must be above 0: "
-        "use Parameterize to set them.");
-  if (!ScheduleLength(ws.NumCases, ws.NumEpochs))
-    throw CommandError(std::to_string(ws.NumCases) + " cases x " + std::to_string(ws.NumEpochs) +
-                       " epochs are too many presentations: use fewer epochs.");
+  requireLearningSchedule(ws);
   if (DataRangeSum(ws) == 0)
     throw CommandError(std::string("Every variable is constant in these data:") + LineBreak +
                        "there is nothing to segment.");
