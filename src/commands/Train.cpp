@@ -383,7 +383,7 @@ class ParallelUnits {
   ParallelUnits(Context& ctx, std::vector<Unit> units, int threads, int tmax)
       : ctx_(ctx), units_(std::move(units)), slots_(units_.size()), tmax_(tmax) {
     back_ = static_cast<int>(units_.size());
-    const int workers = std::min(threads, back_);
+    const int workers = BalancedWorkers(back_, threads);
     const int fromBack = std::max(1, 2 * workers - back_);
     for (int w = 0; w < workers; ++w) {
       // Counted first: a worker that ends at once counts itself out.

@@ -97,6 +97,59 @@ VOLMAR_VECTOR_CLONES void EuclideanDistances(const float* x, const PrototypeColu
   }
 }
 
+namespace {
+
+using Floats8 = float __attribute__((vector_size(32)));
+
+template <int V>
+VOLMAR_INLINE_KERNEL void screeningLanes(const float* x, int numVars, const float (*w)[ColumnWidth],
+                                         float* out) {
+  Floats8 acc[V] = {};
+  for (int i = 0; i < numVars; ++i) {
+    const Floats8 xi = Floats8{} + x[i];
+#pragma GCC unroll 4
+    for (int v = 0; v < V; ++v) {
+      Floats8 wv;
+      __builtin_memcpy(&wv, w[i] + 8 * v, sizeof wv);
+      const Floats8 t = xi - wv;
+      acc[v] += t * t;
+    }
+  }
+  for (int v = 0; v < V; ++v) __builtin_memcpy(out + 8 * v, &acc[v], sizeof acc[v]);
+}
+
+}  // namespace
+
+VOLMAR_VECTOR_CLONES void ScreeningDistances(const float* x, const PrototypeColumns& p, float* out) {
+  static_assert(ColumnWidth % 8 == 0);
+  switch ((p.lanes + 7) / 8) {
+    case 1: screeningLanes<1>(x, p.numVars, p.w, out); break;
+    case 2: screeningLanes<2>(x, p.numVars, p.w, out); break;
+    case 3: screeningLanes<3>(x, p.numVars, p.w, out); break;
+    default: screeningLanes<4>(x, p.numVars, p.w, out); break;
+  }
+}
+
+VOLMAR_VECTOR_CLONES void PairDistances(const float* const* x, const float* const* w, int count, int numVars,
+                                        double* out) {
+  double acc[PairBlock] = {};
+  const float* xs[PairBlock];
+  const float* ws[PairBlock];
+  for (int p = 0; p < PairBlock; ++p) {
+    // Missing pairs repeat the first one and are not written.
+    xs[p] = x[p < count ? p : 0];
+    ws[p] = w[p < count ? p : 0];
+  }
+  for (int i = 0; i < numVars; ++i) {
+#pragma GCC unroll 8
+    for (int p = 0; p < PairBlock; ++p) {
+      const double t = static_cast<double>(xs[p][i]) - static_cast<double>(ws[p][i]);
+      acc[p] += t * t;
+    }
+  }
+  for (int p = 0; p < count; ++p) out[p] = acc[p];
+}
+
 VOLMAR_VECTOR_CLONES void TanimotoDistances(const float* x, const PrototypeColumns& p,
                                             double* out) {
   alignas(64) double sxw[ColumnWidth];
@@ -184,6 +237,61 @@ constexpr int CasesPerTask = 1024;
 // carried-over winner (CaseDistance gives the kernel's distance bit for
 // bit). Every case therefore gets the winner and distance of the serial
 // loop.
+// The winner search over cases from..to (in order), with the winner's
+// variable k carried over as the plain loop carries it. Under the squared
+// Euclidean distance each case is first measured in float: where that shows
+// one prototype nearer than every other by more than the float sums' error
+// and the winner search's own rounding, it is the winner the search picks,
+// and only its distance is computed in double (several cases side by side,
+// bit for bit the kernel's value). The other cases, and always the last one
+// (whose distances stay in d), get the full search. Calls onCase(c, k,
+// distance) for every case with a known winner.
+template <typename OnCase>
+void nearestRun(const Workspace& ws, const detail::PrototypeColumns& cols, int from, int to, int& k,
+                double* d, OnCase& onCase) {
+  const int n = ws.NumPrototypes;
+  const bool screen = ws.DistanceKind != DistTanimoto && n >= 2;
+  const double error = detail::ScreenError(ws.NumVars);
+  const double apart = (1 + error) * (1 + 0x1p-21) / (1 - error);
+  alignas(64) float f[detail::ColumnWidth];
+  for (int c0 = from; c0 <= to; c0 += detail::PairBlock) {
+    const int c1 = std::min(to, c0 + detail::PairBlock - 1);
+    int clear[detail::PairBlock], winner[detail::PairBlock];
+    const float* xs[detail::PairBlock];
+    const float* wsRows[detail::PairBlock];
+    int count = 0;
+    for (int c = c0; c <= c1; ++c) {
+      const float* x = ws.DataMatrix.row(c);
+      if (screen && c != to) {
+        detail::ScreeningDistances(x, cols, f);
+        int best = 0;
+        for (int j = 1; j < n; ++j)
+          if (f[j] < f[best]) best = j;
+        const double reach = static_cast<double>(f[best]) * apart + 3 * detail::ScreenFloor / (1 - error);
+        bool alone = reach < 1e9;
+        for (int j = 0; j < n && alone; ++j)
+          if (j != best) alone = static_cast<double>(f[j]) > reach;
+        if (alone) {
+          k = best + 1;
+          clear[count] = c;
+          winner[count] = k;
+          xs[count] = x;
+          wsRows[count] = ws.Prototypes.row(k);
+          ++count;
+          continue;
+        }
+      }
+      detail::CaseDistances(ws.DistanceKind, x, cols, d);
+      detail::FindNearestIn(d, n, k);
+      if (k != 0) onCase(c, k, d[k - 1]);
+    }
+    if (count == 0) continue;
+    double exact[detail::PairBlock];
+    detail::PairDistances(xs, wsRows, count, ws.NumVars, exact);
+    for (int p = 0; p < count; ++p) onCase(clear[p], winner[p], exact[p]);
+  }
+}
+
 template <typename OnCase>
 void forEachNearest(Workspace& ws, OnCase onCase) {
   const int n = ws.NumPrototypes;
@@ -195,12 +303,10 @@ void forEachNearest(Workspace& ws, OnCase onCase) {
     cols.load(ws, n);
     alignas(64) double d[detail::ColumnWidth];
     int k = 1;
-    for (int c = 1; c <= cases; ++c) {
-      detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), cols, d);
-      detail::FindNearestIn(d, n, k);
-      onCase(c, k, d[k - 1]);
+    if (cases >= 1) {
+      nearestRun(ws, cols, 1, cases, k, d, onCase);
+      std::copy(d, d + n, ws.Dist.data());
     }
-    if (cases >= 1) std::copy(d, d + n, ws.Dist.data());
     return;
   }
   struct TaskEnd {
@@ -217,13 +323,11 @@ void forEachNearest(Workspace& ws, OnCase onCase) {
     const int to = std::min(cases, from + CasesPerTask - 1);
     int k = t == 0 ? 1 : 0;
     TaskEnd& end = ends[static_cast<std::size_t>(t)];
-    for (int c = from; c <= to; ++c) {
-      detail::CaseDistances(ws.DistanceKind, ws.DataMatrix.row(c), *cols, d);
-      detail::FindNearestIn(d, n, k);
-      if (k == 0) continue;
-      if (end.firstKnown == 0) end.firstKnown = c;
-      onCase(c, k, d[k - 1]);
-    }
+    auto known = [&](int c, int winner, double dist) {
+      if (end.firstKnown == 0 || c < end.firstKnown) end.firstKnown = c;
+      onCase(c, winner, dist);
+    };
+    nearestRun(ws, *cols, from, to, k, d, known);
     end.last = k;
     if (to == cases) std::copy(d, d + n, lastDist);
   });

@@ -66,6 +66,19 @@ void EuclideanDistances(const float* x, const PrototypeColumns& p, double* out);
 // out[k] = Tanimoto distance of x to prototype k + 1, k < numProtos.
 void TanimotoDistances(const float* x, const PrototypeColumns& p, double* out);
 
+// out[k] = squared Euclidean distance of x to prototype k + 1, k < lanes,
+// summed in float: a screen, not a result. It lies within
+// ScreenError(numVars) of the exact value, relative, plus ScreenFloor.
+void ScreeningDistances(const float* x, const PrototypeColumns& p, float* out);
+inline constexpr double ScreenFloor = 1e-30;
+inline double ScreenError(int numVars) { return (numVars + 4) * 0x1p-24 * 1.01; }
+
+// out[p] = squared Euclidean distance of x[p] to w[p] (numVars values
+// each), p < count <= PairBlock: CaseDistance bit for bit, several pairs
+// summed side by side.
+inline constexpr int PairBlock = 8;
+void PairDistances(const float* const* x, const float* const* w, int count, int numVars, double* out);
+
 inline void CaseDistances(int distanceKind, const float* x, const PrototypeColumns& p,
                           double* out) {
   if (distanceKind == DistTanimoto)

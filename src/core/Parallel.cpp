@@ -124,6 +124,13 @@ void RunTasks(int count, const std::function<void(int)>& task) {
   Pool::instance().run(count, threads, task);
 }
 
+int BalancedWorkers(int items, int threads) {
+  items = std::max(items, 1);
+  threads = std::max(threads, 1);
+  if (items <= std::min(4 * threads, threads + 16)) return items;
+  return threads;
+}
+
 EngineSerialScope::EngineSerialScope() : outer_(insideTask) { insideTask = true; }
 EngineSerialScope::~EngineSerialScope() { insideTask = outer_; }
 

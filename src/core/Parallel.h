@@ -14,6 +14,13 @@
 //                  others ended. Called from inside a task it runs the tasks
 //                  on that thread, one after another, so that nested work
 //                  never waits for a pool it occupies.
+//   BalancedWorkers(items, threads)
+//                  how many workers should share `items` pieces of work of
+//                  about equal cost on `threads` cores: every item at once
+//                  while there are at most four per core (and at most 16
+//                  more than cores), so that the system shares the cores out
+//                  evenly where rounds of `threads` items would leave cores
+//                  idle in the last one; else one worker per core.
 //   EngineSerialScope
 //                  while one exists, RunTasks on this thread runs its tasks
 //                  on this thread (for threads that are themselves one of
@@ -30,6 +37,7 @@ namespace volmar {
 int EngineThreads();
 void SetEngineThreads(int n);
 void RunTasks(int count, const std::function<void(int)>& task);
+int BalancedWorkers(int items, int threads);
 
 class EngineSerialScope {
  public:

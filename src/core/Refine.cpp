@@ -6,6 +6,7 @@
 #include <numeric>
 #include <thread>
 
+#include "core/Distances.h"
 #include "core/EngineKernels.h"
 
 namespace volmar {
@@ -35,29 +36,126 @@ int blockCount(const Workspace& ws) { return (ws.NumCases + BlockCases - 1) / Bl
 
 }  // namespace
 
-double AssignCases(const Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist,
-                   int threads) {
+namespace {
+
+// A case keeps its prototype without the full search only when the root of
+// its distance, enlarged by this fraction, stays below the bound on every
+// other prototype: the winner search then picks it, whatever the roundings.
+constexpr double KeepMargin = 1e-6;
+
+// Lower bounds on the root distance of every case to every prototype, kept
+// in float (a hair below the double root, so that they stay bounds), row c -
+// 1 for case c, NumPrototypes to a row. Empty: none known.
+using Bounds = std::vector<float>;
+
+float boundBelow(double squared) { return static_cast<float>(std::sqrt(squared) * (1 - 1e-6)); }
+
+// The winner search of every case, passing over the cases whose prototype
+// must still be their nearest. With `prior` (the labels and bounds of the
+// prototypes before they moved by shift[k] each), a case keeps its label
+// when every other prototype's bound, less that prototype's move, stays
+// above its own distance by the margin; a prototype whose bound does not is
+// measured on its own (CaseDistance, the kernel's distance bit for bit), and
+// only when one of those comes close does the case get the full search.
+// Labels and distances come out as AssignCases gives them; `bounds` receives
+// the bounds for the current prototypes.
+struct Prior {
+  const std::vector<std::int8_t>& labels;
+  const Bounds& bounds;
+  std::vector<double> shift;  // 0-based prototypes, a hair above the move
+};
+double assignNear(const Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist,
+                  Bounds& bounds, const Prior* prior, int threads) {
   const int n = ws.NumPrototypes;
   const int cases = ws.NumCases;
+  const auto stride = static_cast<std::size_t>(std::max(n, 0));
   labels.assign(static_cast<std::size_t>(cases), 0);
   dist.assign(static_cast<std::size_t>(cases), 0.0);
+  bounds.assign(static_cast<std::size_t>(cases) * stride, 0.0f);
   if (n < 1 || cases < 1) return 0.0;
   detail::PrototypeColumns cols;
   cols.load(ws, n);
   forEachBlock(blockCount(ws), threads, [&](int b) {
     alignas(64) double d[detail::ColumnWidth];
     int k = 1;
+    const int first = b * BlockCases + 1;
     const int last = std::min(cases, (b + 1) * BlockCases);
-    for (int c = b * BlockCases + 1; c <= last; ++c) {
+    // Every case's distance to its last prototype, several side by side.
+    double owns[BlockCases];
+    if (prior)
+      for (int c = first; c <= last; c += detail::PairBlock) {
+        const float* xs[detail::PairBlock];
+        const float* ws_[detail::PairBlock];
+        const int count = std::min(detail::PairBlock, last - c + 1);
+        for (int p = 0; p < count; ++p) {
+          xs[p] = ws.DataMatrix.row(c + p);
+          ws_[p] = ws.Prototypes.row(prior->labels[static_cast<std::size_t>(c + p - 1)]);
+        }
+        detail::PairDistances(xs, ws_, count, ws.NumVars, owns + (c - first));
+      }
+    for (int c = first; c <= last; ++c) {
+      const auto at = static_cast<std::size_t>(c - 1);
+      float* bound = bounds.data() + at * stride;
+      if (prior) {
+        const int a = prior->labels[at];
+        const float* was = prior->bounds.data() + at * stride;
+        const double own = owns[c - first];
+        const double reach = std::sqrt(own) * (1 + KeepMargin);
+        bool keep = own < 1e9;
+        for (int j = 0; j < n && keep; ++j) {
+          if (j == a - 1) continue;
+          const double low = static_cast<double>(was[j]) - prior->shift[static_cast<std::size_t>(j)];
+          if (low > reach) {
+            bound[j] = static_cast<float>(low * (1 - 1e-6));
+            continue;
+          }
+          const double dj = CaseDistance(ws, c, j + 1);
+          bound[j] = boundBelow(dj);
+          keep = std::sqrt(dj) > reach;
+        }
+        if (keep) {
+          bound[a - 1] = boundBelow(own);
+          k = a;
+          labels[at] = static_cast<std::int8_t>(a);
+          dist[at] = own;
+          continue;
+        }
+      }
       detail::CaseDistances(DistEuclidean, ws.DataMatrix.row(c), cols, d);
       detail::FindNearestIn(d, n, k);
-      labels[static_cast<std::size_t>(c - 1)] = static_cast<std::int8_t>(k);
-      dist[static_cast<std::size_t>(c - 1)] = d[k - 1];
+      labels[at] = static_cast<std::int8_t>(k);
+      dist[at] = d[k - 1];
+      for (int j = 0; j < n; ++j) bound[j] = boundBelow(d[j]);
     }
   });
   double sum = 0;
   for (double x : dist) sum += x;
   return sum;
+}
+
+// How far prototypes 1..n moved from `before` (rows of MaxVars floats), a
+// hair above the computed lengths.
+std::vector<double> shiftFrom(const Workspace& ws, const std::vector<float>& before) {
+  std::vector<double> shift(static_cast<std::size_t>(ws.NumPrototypes), 0.0);
+  for (int k = 1; k <= ws.NumPrototypes; ++k) {
+    const float* was = before.data() + static_cast<std::size_t>(k - 1) * MaxVars;
+    const float* now = ws.Prototypes.row(k);
+    double sq = 0;
+    for (int i = 0; i < ws.NumVars; ++i) {
+      const double t = static_cast<double>(now[i]) - static_cast<double>(was[i]);
+      sq += t * t;
+    }
+    shift[static_cast<std::size_t>(k - 1)] = std::sqrt(sq) * (1 + 1e-9);
+  }
+  return shift;
+}
+
+}  // namespace
+
+double AssignCases(const Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist,
+                   int threads) {
+  Bounds bounds;
+  return assignNear(ws, labels, dist, bounds, nullptr, threads);
 }
 
 int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std::vector<double>& dist,
@@ -398,34 +496,97 @@ int SingleCaseMoves(Workspace& ws, std::vector<std::int8_t>& labels, int passes,
     for (int i = 0; i < nv; ++i) m[i] /= s;
     setColumn(k);
   }
-  // A case whose cost of staying lay well below its cheapest move when it
-  // was last looked at is passed over until the means have drifted far
-  // enough to close that margin: drift[k] adds up how far the mean of class
-  // k moved (the length of each step); a case keeps the margin in root-cost
-  // units and the drifts at its last look.
+  // Bounds that let a pass go by the cases that cannot move. Each pass
+  // starts from an anchor, the columns as they stand, and away[k] is how far
+  // column k has moved from it since. For a case c looked at before,
+  // reach[c] + away[own class] bounds the root of its distance to its own
+  // column from above and near[c][j] - away[j] that to column j from below
+  // (a look stores the roots with the moves so far taken in, and a new
+  // anchor takes in the moves of the pass before). A case whose cheapest
+  // move, so bounded, still costs more than its staying is passed over: its
+  // full look would not move it either.
   const std::size_t classes = static_cast<std::size_t>(n);
-  std::vector<double> drift(classes, 0.0);
-  std::vector<double> margin(cases, -1.0), driftAt(cases * classes, 0.0);
+  std::vector<double> away(classes, 0.0);
+  std::vector<double> reach(cases, 0.0);
+  std::vector<float> near(cases * classes, 0.0f);
+  std::vector<char> known(cases, 0);
+  std::vector<float> anchor(vars * detail::ColumnWidth);
+  auto setAnchor = [&] {
+    for (int i = 0; i < nv; ++i)
+      std::copy(cols.w[i], cols.w[i] + detail::ColumnWidth, anchor.data() + static_cast<std::size_t>(i) * detail::ColumnWidth);
+  };
+  auto measureAway = [&](int k) {
+    double s = 0;
+    for (int i = 0; i < nv; ++i) {
+      const double t = static_cast<double>(cols.w[i][k]) - anchor[static_cast<std::size_t>(i) * detail::ColumnWidth + static_cast<std::size_t>(k)];
+      s += t * t;
+    }
+    away[static_cast<std::size_t>(k)] = std::sqrt(s) * (1 + 1e-9);
+  };
+  setAnchor();
   alignas(64) double d[detail::ColumnWidth];
+  alignas(64) float f[detail::ColumnWidth];
+  const double screenError = detail::ScreenError(nv);
   int moves = 0;
   for (int pass = 0; pass < passes; ++pass) {
+    if (pass > 0) {
+      for (std::size_t c = 0; c < cases; ++c) {
+        if (!known[c]) continue;
+        float* low = near.data() + c * classes;
+        for (std::size_t j = 0; j < classes; ++j)
+          low[j] = static_cast<float>(std::max(0.0, static_cast<double>(low[j]) - away[j]) * (1 - 1e-6));
+        reach[c] += away[static_cast<std::size_t>(labels[c] - 1)];
+      }
+      setAnchor();
+      std::fill(away.begin(), away.end(), 0.0);
+    }
     int moved = 0;
     double gain = 0;
     for (std::size_t c = 0; c < cases; ++c) {
       const int k = labels[c] - 1;
       const int nk = size[static_cast<std::size_t>(k)];
       if (nk < 2) continue;
-      // The factors n/(n -+ 1) are at most 2 (root 1.42); the drifts bound
-      // how much the roots of the distances changed.
-      if (margin[c] > 0) {
-        const double* at = driftAt.data() + c * classes;
-        double other = 0;
-        for (std::size_t j = 0; j < classes; ++j)
-          if (j != static_cast<std::size_t>(k)) other = std::max(other, drift[j] - at[j]);
-        if (0.99 * margin[c] > 1.42 * (drift[static_cast<std::size_t>(k)] - at[k] + other)) continue;
+      if (known[c]) {
+        const double up = reach[c] + away[static_cast<std::size_t>(k)];
+        const double staying = nk / (nk - 1.0) * up * up;
+        const float* low = near.data() + c * classes;
+        bool stays = true;
+        for (std::size_t j = 0; j < classes && stays; ++j) {
+          const int nj = size[j];
+          if (j == static_cast<std::size_t>(k) || nj == 0) continue;
+          const double l = static_cast<double>(low[j]) - away[j];
+          stays = l > 0 && nj / (nj + 1.0) * l * l > staying;
+        }
+        if (stays) continue;
       }
       const float* x = ws.DataMatrix.row(static_cast<int>(c) + 1);
+      known[c] = 1;
+      float* low = near.data() + c * classes;
+      // A look in float first, at a fraction of the cost: it shows most
+      // cases to stay, whatever its roundings.
+      detail::ScreeningDistances(x, cols, f);
+      {
+        const double staying = nk / (nk - 1.0) * (f[k] * (1 + screenError) + detail::ScreenFloor);
+        bool stays = true;
+        for (int j = 0; j < n && stays; ++j) {
+          const int nj = size[static_cast<std::size_t>(j)];
+          if (j == k || nj == 0) continue;
+          stays = nj / (nj + 1.0) * (f[j] * (1 - screenError) - detail::ScreenFloor) > staying;
+        }
+        if (stays) {
+          for (std::size_t j = 0; j < classes; ++j) {
+            const double root = std::sqrt(std::max(0.0, f[j] * (1 - screenError) - detail::ScreenFloor));
+            low[j] = static_cast<float>(std::max(0.0, root - away[j]) * (1 - 1e-6));
+          }
+          reach[c] = std::sqrt(f[k] * (1 + screenError) + detail::ScreenFloor) * (1 + 1e-6) +
+                     away[static_cast<std::size_t>(k)];
+          continue;
+        }
+      }
       detail::EuclideanDistances(x, cols, d);
+      for (std::size_t j = 0; j < classes; ++j)
+        low[j] = static_cast<float>(std::max(0.0, std::sqrt(d[j]) - away[j]) * (1 - 1e-6));
+      reach[c] = std::sqrt(d[k]) * (1 + 1e-6) + away[static_cast<std::size_t>(k)];
       const double removal = nk / (nk - 1.0) * d[k];
       int to = -1;
       double best = std::numeric_limits<double>::infinity();
@@ -440,17 +601,10 @@ int SingleCaseMoves(Workspace& ws, std::vector<std::int8_t>& labels, int passes,
       }
       // Gains within the rounding of the means would only trade cases
       // back and forth.
-      if (to < 0 || removal - best <= 1e-7 * removal) {
-        margin[c] = to < 0 ? 0.0 : std::sqrt(best) - std::sqrt(removal);
-        std::copy(drift.begin(), drift.end(), driftAt.begin() + static_cast<std::ptrdiff_t>(c * classes));
-        continue;
-      }
-      margin[c] = -1.0;
+      if (to < 0 || removal - best <= 1e-7 * removal) continue;
+      reach[c] = std::sqrt(d[to]) * (1 + 1e-6) + away[static_cast<std::size_t>(to)];
       gain += removal - best;
       const int nj = size[static_cast<std::size_t>(to)];
-      const double stepK = std::sqrt(d[k]) / (nk - 1), stepJ = std::sqrt(d[to]) / (nj + 1);
-      drift[static_cast<std::size_t>(k)] += stepK;
-      drift[static_cast<std::size_t>(to)] += stepJ;
       double* mk = mean.data() + static_cast<std::size_t>(k) * vars;
       double* mj = mean.data() + static_cast<std::size_t>(to) * vars;
       for (int i = 0; i < nv; ++i) {
@@ -459,6 +613,8 @@ int SingleCaseMoves(Workspace& ws, std::vector<std::int8_t>& labels, int passes,
       }
       setColumn(k);
       setColumn(to);
+      measureAway(k);
+      measureAway(to);
       --size[static_cast<std::size_t>(k)];
       ++size[static_cast<std::size_t>(to)];
       labels[c] = static_cast<std::int8_t>(to + 1);
@@ -491,18 +647,28 @@ struct Descent {
   bool settled = false;
   bool slowed = false;  // an iteration lowered the sum by less than slowFall of it
 };
-Descent descend(Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist, double& sum,
-                int limit, int threads, const std::function<void(int)>& kept, double slowFall = 0) {
+// `lower` holds the bounds of assignNear for the current prototypes and
+// labels, or nothing; it is kept up to date.
+Descent descend(Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist,
+                Bounds& lower, double& sum, int limit, int threads,
+                const std::function<void(int)>& kept, double slowFall = 0) {
   const int n = ws.NumPrototypes;
   std::vector<std::int8_t> nextLabels;
   std::vector<double> nextDist;
+  Bounds nextLower;
   std::vector<float> saved(static_cast<std::size_t>(n) * MaxVars);
   Descent out;
   while (out.iterations < limit) {
     for (int k = 1; k <= n; ++k)
       std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + ws.NumVars, saved.data() + (k - 1) * MaxVars);
     const int refilled = MoveToMeans(ws, labels, dist, threads);
-    const double next = AssignCases(ws, nextLabels, nextDist, threads);
+    double next;
+    if (!labels.empty() && lower.size() == labels.size() * static_cast<std::size_t>(n)) {
+      const Prior prior{labels, lower, shiftFrom(ws, saved)};
+      next = assignNear(ws, nextLabels, nextDist, nextLower, &prior, threads);
+    } else {
+      next = assignNear(ws, nextLabels, nextDist, nextLower, nullptr, threads);
+    }
     // Rounding of the means can leave a set no better than the last one (or
     // one that only trades cases at equal distances): the last one stays,
     // with its classes.
@@ -516,6 +682,7 @@ Descent descend(Workspace& ws, std::vector<std::int8_t>& labels, std::vector<dou
     const bool same = nextLabels == labels;
     labels.swap(nextLabels);
     dist.swap(nextDist);
+    lower.swap(nextLower);
     const bool slow = sum - next < slowFall * sum;
     sum = next;
     if (kept) kept(out.iterations);
@@ -572,13 +739,14 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   RefineResult out;
   const int n = ws.NumPrototypes;
   const int nv = ws.NumVars;
-  double sum = AssignCases(ws, out.labels, out.dist, threads);
+  Bounds lower;  // assignNear's bounds for the current prototypes
+  double sum = assignNear(ws, out.labels, out.dist, lower, nullptr, threads);
   report({RefineStep::Start, 0, 0, 0, out.dist});
   auto listed = [&](int i) { report({RefineStep::Iteration, out.iterations + i, 0, 0, out.dist}); };
   // The last iterations of a descent move the prototypes little; when a
   // swap helps they would be wasted, so the swap rounds start as soon as the
   // descent slows down, and the descent goes on after them.
-  const Descent first = descend(ws, out.labels, out.dist, sum, limit, threads, listed, n < 2 ? 0.0 : FirstSlowFall);
+  const Descent first = descend(ws, out.labels, out.dist, lower, sum, limit, threads, listed, n < 2 ? 0.0 : FirstSlowFall);
   out.iterations = first.iterations;
   out.settled = first.settled;
   if (!out.settled && !first.slowed) return out;
@@ -599,13 +767,15 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
       }
       std::vector<std::int8_t> labels;
       std::vector<double> dist;
-      double next = AssignCases(ws, labels, dist, threads);
-      const Descent d = descend(ws, labels, dist, next, SwapIterations, threads, nullptr);
+      Bounds bounds;
+      double next = assignNear(ws, labels, dist, bounds, nullptr, threads);
+      const Descent d = descend(ws, labels, dist, bounds, next, SwapIterations, threads, nullptr);
       if (next < sum) {
         kept = true;
         sum = next;
         out.labels.swap(labels);
         out.dist.swap(dist);
+        lower.swap(bounds);
         ++out.swaps;
         report({RefineStep::Swap, out.swaps, static_cast<int>(2 * take), d.iterations, out.dist});
       } else {
@@ -619,7 +789,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   if (!out.settled || out.swaps > 0) {
     // The listed iterations go on within the same limit, until the classes
     // settle or, with more than one prototype, the fall slows down again.
-    const Descent last = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed,
+    const Descent last = descend(ws, out.labels, out.dist, lower, sum, limit - out.iterations, threads, listed,
                                  n < 2 ? 0.0 : SlowFall);
     out.iterations += last.iterations;
     out.settled = last.settled;
@@ -634,7 +804,8 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
     std::vector<std::int8_t> labels = out.labels;
     const int moved = SingleCaseMoves(ws, labels, MovePasses, SlowFall * sum);
     std::vector<double> dist;
-    const double next = moved == 0 ? sum : AssignCases(ws, labels, dist, threads);
+    Bounds bounds;
+    const double next = moved == 0 ? sum : assignNear(ws, labels, dist, bounds, nullptr, threads);
     if (!(next < sum)) {
       for (int k = 1; k <= n; ++k)
         std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + nv, ws.Prototypes.row(k));
@@ -644,9 +815,10 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
     sum = next;
     out.labels.swap(labels);
     out.dist.swap(dist);
+    lower.swap(bounds);
     out.moves += moved;
     report({RefineStep::Moves, set, moved, 0, out.dist});
-    const Descent more = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed, SlowFall);
+    const Descent more = descend(ws, out.labels, out.dist, lower, sum, limit - out.iterations, threads, listed, SlowFall);
     out.iterations += more.iterations;
     out.settled = more.settled;
     slowed = more.slowed;
@@ -656,7 +828,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   if (!out.settled && slowed) {
     // The moves found nothing more: the iterations end where the classes
     // settle.
-    const Descent last = descend(ws, out.labels, out.dist, sum, limit - out.iterations, threads, listed);
+    const Descent last = descend(ws, out.labels, out.dist, lower, sum, limit - out.iterations, threads, listed);
     out.iterations += last.iterations;
     out.settled = last.settled;
   }

@@ -306,19 +306,45 @@ TEST(DistanceRange, RefusesOnlyDistancesThatReallyReachTheLimit) {
 // The sum and the labels on several threads against the literal one-case-
 // at-a-time loop, with runs of cases whose distances all pass the limit (they
 // keep the winner carried over from earlier cases, across the boundaries of
-// the threads' runs of cases, one run of 1024 cases being wholly such cases).
+// the threads' runs of cases, one run of 1024 cases being wholly such cases),
+// and with near ties: cases half-way between two prototypes, nudged by one
+// step of the float grid or not at all, and tiny values whose squares fall
+// below the normal floats, where a search in single precision alone would
+// pick another winner than the double search.
 TEST(SumOfMinDistances, OnEveryThreadCountEqualsTheSerialLoopBitForBit) {
   struct Case {
     int kind, n, threads;
-    bool farRuns;
+    bool farRuns, nearTies;
   };
-  const Case cases[] = {{DistEuclidean, 8, 1, false}, {DistEuclidean, 8, 3, false},
-                        {DistEuclidean, 30, 2, true}, {DistEuclidean, 5, 7, true},
-                        {DistTanimoto, 13, 4, false}};
+  const Case cases[] = {{DistEuclidean, 8, 1, false, false}, {DistEuclidean, 8, 3, false, false},
+                        {DistEuclidean, 30, 2, true, false}, {DistEuclidean, 5, 7, true, false},
+                        {DistTanimoto, 13, 4, false, false}, {DistEuclidean, 6, 1, false, true},
+                        {DistEuclidean, 30, 2, true, true}};
   for (const Case& t : cases) {
     auto ws = MakeWorkspace(t.kind);
     FillRandom(*ws, 3500, 60, 5 + t.n, 0.0f, 2.0f);
     SeedFromCases(*ws, t.n, 77);
+    if (t.nearTies) {
+      // Prototype 2 one float step from prototype 1; prototypes 3 and 4 at
+      // 0 and 2e-21 in every variable.
+      for (int v = 1; v <= ws->NumVars; ++v) {
+        ws->Prototypes(2, v) = v == 1 ? std::nextafter(ws->Prototypes(1, 1), 10.0f) : ws->Prototypes(1, v);
+        ws->Prototypes(3, v) = 0;
+        ws->Prototypes(4, v) = 2e-21f;
+      }
+      TestStream r(9);
+      for (int c = 1; c <= ws->NumCases; c += 2) {
+        const int a = 1 + r.below(t.n), b = 1 + (a % t.n);
+        const int kind = r.below(4);
+        for (int v = 1; v <= ws->NumVars; ++v) {
+          float x = 0.5f * (ws->Prototypes(a, v) + ws->Prototypes(b, v));  // half-way
+          if (kind == 1 && v == 1 + c % ws->NumVars) x = std::nextafter(x, 10.0f);
+          if (kind == 2) x = ws->Prototypes(1, v);                    // on the pair 1, 2
+          if (kind == 3) x = (c % 4 == 1 ? 1e-21f : 0.9e-21f);       // by the tiny pair 3, 4
+          ws->DataMatrix(c, v) = x;
+        }
+      }
+    }
     if (t.farRuns)
       for (int c = 1; c <= ws->NumCases; ++c)
         if ((c >= 1020 && c <= 1100) || (c >= 2049 && c <= 3100))
@@ -340,7 +366,7 @@ TEST(SumOfMinDistances, OnEveryThreadCountEqualsTheSerialLoopBitForBit) {
     Classify(*ws, 2);
     SetEngineThreads(0);
     SCOPED_TRACE(::testing::Message() << "kind " << t.kind << ", n " << t.n << ", threads "
-                                      << t.threads << ", far runs " << t.farRuns);
+                                      << t.threads << ", far runs " << t.farRuns << ", near ties " << t.nearTies);
     EXPECT_EQ(std::bit_cast<std::uint32_t>(sum), std::bit_cast<std::uint32_t>(expected));
     EXPECT_EQ(dist, lastDist);
     for (int c = 1; c <= ws->NumCases; ++c) ASSERT_EQ(ws->ClassLabels(c, 2), labels[c - 1]) << c;
