@@ -53,11 +53,18 @@ SammonResult SammonFromLayout(Workspace& ws) {
   double* y = ws.SammonY.data();
   double newX[MaxPrototypes];
   double newY[MaxPrototypes];
+  // The terms of every ordered pair (p, j). Those of (j, p) follow from
+  // those of (p, j) exactly: the differences change sign and nothing else
+  // (x[j] - x[p] is -(x[p] - x[j]) in floating point too), so each pair is
+  // measured once; the sums still take the terms in the order of j.
+  struct Terms {
+    double gx, gy, hx, hy;
+    bool together;  // the two points coincide
+  };
+  static thread_local Terms terms[MaxPrototypes][MaxPrototypes];
   for (int iter = 0; iter < SammonIterations; ++iter) {
-    for (int p = 0; p < k; ++p) {
-      double gx = 0, gy = 0, hx = 0, hy = 0;
-      for (int j = 0; j < k; ++j) {
-        if (j == p) continue;
+    for (int p = 1; p < k; ++p)
+      for (int j = 0; j < p; ++j) {
         const double dx = x[p] - x[j];
         const double dy = y[p] - y[j];
         const double d = std::sqrt(dx * dx + dy * dy);
@@ -65,9 +72,21 @@ SammonResult SammonFromLayout(Workspace& ws) {
         const double e = dt - d;
         double l = dt * d;
         if (l == 0) l = 1;
-        if (!addFinite(gx, dx * e / l) || !addFinite(gy, dy * e / l) || d == 0 ||
-            !addFinite(hx, (e - dx * dx * (e / d + 1) / d) / l) ||
-            !addFinite(hy, (e - dy * dy * (e / d + 1) / d) / l)) {
+        Terms& t = terms[p][j];
+        t.gx = dx * e / l;
+        t.gy = dy * e / l;
+        t.hx = (e - dx * dx * (e / d + 1) / d) / l;
+        t.hy = (e - dy * dy * (e / d + 1) / d) / l;
+        t.together = d == 0;
+        terms[j][p] = {-t.gx, -t.gy, t.hx, t.hy, t.together};
+      }
+    for (int p = 0; p < k; ++p) {
+      double gx = 0, gy = 0, hx = 0, hy = 0;
+      for (int j = 0; j < k; ++j) {
+        if (j == p) continue;
+        const Terms& t = terms[p][j];
+        if (!addFinite(gx, t.gx) || !addFinite(gy, t.gy) || t.together || !addFinite(hx, t.hx) ||
+            !addFinite(hy, t.hy)) {
           ++result.underflowPairs;
         }
       }
