@@ -134,7 +134,7 @@ std::vector<Refined> refineEach(Workspace& ws, const std::vector<std::vector<std
   auto onCopy = [&] {
     try {
       const std::unique_ptr<Workspace> w = Workspace::create();
-      values(*w) = values(ws);
+      CopyValuesOfCases(values(*w), values(ws));
       work(*w);
     } catch (...) {
       std::lock_guard<std::mutex> lock(m);

@@ -49,7 +49,7 @@ std::unique_ptr<Workspace> workerCopy(const Workspace& ws) {
     }
   }
   if (!copy) copy = Workspace::create();
-  values(*copy) = values(ws);
+  CopyValuesOfCases(values(*copy), values(ws));
   return copy;
 }
 

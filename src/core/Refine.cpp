@@ -732,6 +732,37 @@ std::vector<Pair> swapPairs(const std::vector<double>& cost, const std::vector<C
   return pairs;
 }
 
+// The pairs of the WideChoices cheapest removals and the WideChoices best
+// splits (a prototype never both), by the promised gain less the cost, the
+// best first (ties: the order of the removals, then of the splits).
+constexpr int WideChoices = 3;
+constexpr double WideSearchSize = 5e6;  // cases x variables x prototypes
+std::vector<Pair> widePairs(const std::vector<double>& cost, const std::vector<ClassSplit>& splits) {
+  const int n = static_cast<int>(cost.size());
+  std::vector<int> byCost(static_cast<std::size_t>(n)), byGain(static_cast<std::size_t>(n));
+  std::iota(byCost.begin(), byCost.end(), 0);
+  std::iota(byGain.begin(), byGain.end(), 0);
+  std::stable_sort(byCost.begin(), byCost.end(), [&](int a, int b) { return cost[static_cast<std::size_t>(a)] < cost[static_cast<std::size_t>(b)]; });
+  std::stable_sort(byGain.begin(), byGain.end(), [&](int a, int b) {
+    return splits[static_cast<std::size_t>(a)].gain > splits[static_cast<std::size_t>(b)].gain;
+  });
+  std::vector<Pair> pairs;
+  std::vector<double> promise;
+  for (int r = 0; r < std::min(n, WideChoices); ++r)
+    for (int g = 0; g < std::min(n, WideChoices); ++g) {
+      const int removed = byCost[static_cast<std::size_t>(r)], split = byGain[static_cast<std::size_t>(g)];
+      if (removed == split || !(splits[static_cast<std::size_t>(split)].gain > 0)) continue;
+      pairs.push_back({removed, split});
+      promise.push_back(splits[static_cast<std::size_t>(split)].gain - cost[static_cast<std::size_t>(removed)]);
+    }
+  std::vector<std::size_t> order(pairs.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return promise[a] > promise[b]; });
+  std::vector<Pair> out;
+  for (std::size_t i : order) out.push_back(pairs[i]);
+  return out;
+}
+
 }  // namespace
 
 RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
@@ -752,35 +783,50 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   if (!out.settled && !first.slowed) return out;
 
   std::vector<float> saved(static_cast<std::size_t>(n) * MaxVars);
-  for (int round = 1; round <= n; ++round) {
-    const std::vector<ClassSplit> splits = SplitClasses(ws, out.labels, out.dist, threads);
-    const std::vector<Pair> all = swapPairs(RemovalCosts(ws, out.labels, out.dist, threads), splits);
-    if (all.empty()) break;
+  // Moves the first `take` pairs' prototypes and settles the classes; keeps
+  // the round when the sum fell, else puts the prototypes back.
+  auto tryPairs = [&](const std::vector<Pair>& pairs, std::size_t take, const std::vector<ClassSplit>& splits) {
     for (int k = 1; k <= n; ++k)
       std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + nv, saved.data() + (k - 1) * MaxVars);
+    for (std::size_t p = 0; p < take; ++p) {
+      const ClassSplit& s = splits[static_cast<std::size_t>(pairs[p].split)];
+      std::copy(s.lower.begin(), s.lower.end(), ws.Prototypes.row(pairs[p].removed + 1));
+      std::copy(s.upper.begin(), s.upper.end(), ws.Prototypes.row(pairs[p].split + 1));
+    }
+    std::vector<std::int8_t> labels;
+    std::vector<double> dist;
+    Bounds bounds;
+    double next = assignNear(ws, labels, dist, bounds, nullptr, threads);
+    const Descent d = descend(ws, labels, dist, bounds, next, SwapIterations, threads, nullptr);
+    if (next < sum) {
+      sum = next;
+      out.labels.swap(labels);
+      out.dist.swap(dist);
+      lower.swap(bounds);
+      ++out.swaps;
+      report({RefineStep::Swap, out.swaps, static_cast<int>(2 * take), d.iterations, out.dist});
+      return true;
+    }
+    for (int k = 1; k <= n; ++k)
+      std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + nv, ws.Prototypes.row(k));
+    return false;
+  };
+  // Small data afford a wider search: when no pair promises a gain, or the
+  // promising ones fail, pairs of the cheapest removals and the best splits
+  // are tried one by one, the most promising first (the estimates miss what
+  // the iterations after a swap win).
+  const bool wide = static_cast<double>(ws.NumCases) * nv * n <= WideSearchSize;
+  for (int round = 1; round <= n; ++round) {
+    const std::vector<ClassSplit> splits = SplitClasses(ws, out.labels, out.dist, threads);
+    const std::vector<double> cost = RemovalCosts(ws, out.labels, out.dist, threads);
+    const std::vector<Pair> all = swapPairs(cost, splits);
     bool kept = false;
-    for (std::size_t take = all.size(); take >= 1 && !kept; take = take > 1 ? 1 : 0) {
-      for (std::size_t p = 0; p < take; ++p) {
-        const ClassSplit& s = splits[static_cast<std::size_t>(all[p].split)];
-        std::copy(s.lower.begin(), s.lower.end(), ws.Prototypes.row(all[p].removed + 1));
-        std::copy(s.upper.begin(), s.upper.end(), ws.Prototypes.row(all[p].split + 1));
-      }
-      std::vector<std::int8_t> labels;
-      std::vector<double> dist;
-      Bounds bounds;
-      double next = assignNear(ws, labels, dist, bounds, nullptr, threads);
-      const Descent d = descend(ws, labels, dist, bounds, next, SwapIterations, threads, nullptr);
-      if (next < sum) {
-        kept = true;
-        sum = next;
-        out.labels.swap(labels);
-        out.dist.swap(dist);
-        lower.swap(bounds);
-        ++out.swaps;
-        report({RefineStep::Swap, out.swaps, static_cast<int>(2 * take), d.iterations, out.dist});
-      } else {
-        for (int k = 1; k <= n; ++k)
-          std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + nv, ws.Prototypes.row(k));
+    for (std::size_t take = all.size(); take >= 1 && !kept; take = take > 1 ? 1 : 0) kept = tryPairs(all, take, splits);
+    if (!kept && wide) {
+      const std::vector<Pair> more = widePairs(cost, splits);
+      for (std::size_t p = 0; p < more.size() && !kept; ++p) {
+        if (!all.empty() && more[p].removed == all[0].removed && more[p].split == all[0].split) continue;
+        kept = tryPairs({more[p]}, 1, splits);
       }
     }
     if (!kept) break;

@@ -66,7 +66,11 @@
 //                       within `limit` at a lower sum. A round of several
 //                       pairs that does not help is tried once more with its
 //                       best pair alone; the rounds end when that does not
-//                       help either or no pair promises a gain. When the
+//                       help either or no pair promises a gain; on small
+//                       data (cases x variables x prototypes up to 5e6) such
+//                       a round first tries, one by one, the pairs of the
+//                       three cheapest removals and the three best splits,
+//                       the largest promised gain less cost first. When the
 //                       classes have settled, single-case moves follow
 //                       (SingleCaseMoves) and the iterations go on from
 //                       their classes, kept while they lower the sum.

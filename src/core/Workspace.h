@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,9 +18,9 @@ inline constexpr const char* LineBreak = "\r\n";
 inline constexpr int DistTanimoto = 1;
 inline constexpr int DistEuclidean = 2;
 
-// Everything of the workspace but its generator: plain values, so that a
-// training run can give each of its worker threads a copy to work on.
-struct WorkspaceValues {
+// Everything of the workspace but its generator and its arrays with a row
+// per case.
+struct WorkspaceSettings {
   // Counters and settings.
   int NumCases = 0;
   int NumVars = 0;
@@ -52,7 +53,6 @@ struct WorkspaceValues {
   int LabelsReplications = 0;
 
   // Arrays.
-  Mat<float, MaxCases, MaxVars, VarStride> DataMatrix;
   Mat<float, MaxPrototypes, MaxVars, VarStride> Prototypes;
   Mat<float, MaxPrototypes, MaxVars, VarStride> BestStart;
   Vec<double, MaxPrototypes> Dist;
@@ -61,14 +61,12 @@ struct WorkspaceValues {
   Mat<std::int8_t, MaxPrototypes, MaxPrototypes> AdjacencyBackup;
   Mat<std::int8_t, MaxPrototypes, MaxPrototypes> EdgeAge;
   Mat<std::int32_t, MaxPrototypes, MaxPrototypes> NeighborhoodCounts;
-  Mat<std::int8_t, MaxCases, MaxReplications> ClassLabels;
   Vec<std::int32_t, MaxPrototypes> ClassSize;
   Vec<double, MaxPrototypes> SumDist;
   Vec<float, MaxPrototypes> WSSI;
   Vec<double, MaxReplications> RepSumDist;
   Vec<double, SammonSlots> SammonX;
   Vec<double, SammonSlots> SammonY;
-  Vec<std::int32_t, MaxCases> SubsampleOf;
   Mat<std::int32_t, MaxBlocks, MaxPrototypes> BlockProtoFreq;
   Mat<std::int32_t, MaxPrototypes, MaxPrototypes> PairCrossTab;
   Mat<std::int32_t, BubbleGridSize, BubbleGridSize> BubbleGridCells;
@@ -76,12 +74,33 @@ struct WorkspaceValues {
   Vec<std::int32_t, MaxPrototypes> BubbleRow;
 };
 
+// Everything of the workspace but its generator: plain values, so that a
+// training run can give each of its worker threads a copy to work on.
+struct WorkspaceValues : WorkspaceSettings {
+  Mat<float, MaxCases, MaxVars, VarStride> DataMatrix;
+  Mat<std::int8_t, MaxCases, MaxReplications> ClassLabels;
+  Vec<std::int32_t, MaxCases> SubsampleOf;
+};
+
+// to := from, but of the arrays with a row per case only rows 1..NumCases
+// (the rows beyond keep what they held): a worker's copy, which for small
+// data costs a fraction of the whole workspace.
+inline void CopyValuesOfCases(WorkspaceValues& to, const WorkspaceValues& from) {
+  static_cast<WorkspaceSettings&>(to) = from;
+  const int cases = std::clamp(from.NumCases, 0, MaxCases);
+  if (cases == 0) return;
+  std::copy(from.DataMatrix.row(1), from.DataMatrix.row(cases) + VarStride, to.DataMatrix.row(1));
+  std::copy(from.ClassLabels.row(1), from.ClassLabels.row(cases) + MaxReplications, to.ClassLabels.row(1));
+  std::copy(from.SubsampleOf.data(), from.SubsampleOf.data() + cases, to.SubsampleOf.data());
+}
+
 // The one shared workspace: data, prototypes, graph, labels, fit measures and
 // the counters that say how much of each array is valid. Created once at
 // start-up and never reallocated; indexes are 1-based. Entries beyond the
 // counters keep whatever an earlier run left there. It cannot be copied by
 // accident (the generator and its seed source are not copied); a worker's
-// copy takes the values only: `values(copy) = values(ws)`.
+// copy takes the values only: `values(copy) = values(ws)`, or of the cases'
+// rows only with CopyValuesOfCases.
 struct Workspace : WorkspaceValues {
   // The shared pseudo-random generator.
   RandomGenerator Rng;
