@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 #include <thread>
+#include <utility>
 
 #include "core/Distances.h"
 #include "core/EngineKernels.h"
@@ -702,10 +703,10 @@ struct Pair {
   int removed, split;  // 0-based prototypes
 };
 
-// The swap pairs of one round: the cheapest removal with the best split
-// while the split gains more than the removal costs, each prototype in one
-// pair at most (the lower number first on ties).
-std::vector<Pair> swapPairs(const std::vector<double>& cost, const std::vector<ClassSplit>& splits) {
+// The prototypes by rising removal cost and by falling split gain (the
+// lower number first on ties).
+std::pair<std::vector<int>, std::vector<int>> candidateOrders(const std::vector<double>& cost,
+                                                              const std::vector<ClassSplit>& splits) {
   const int n = static_cast<int>(cost.size());
   std::vector<int> byCost(static_cast<std::size_t>(n)), byGain(static_cast<std::size_t>(n));
   std::iota(byCost.begin(), byCost.end(), 0);
@@ -714,6 +715,15 @@ std::vector<Pair> swapPairs(const std::vector<double>& cost, const std::vector<C
   std::stable_sort(byGain.begin(), byGain.end(), [&](int a, int b) {
     return splits[static_cast<std::size_t>(a)].gain > splits[static_cast<std::size_t>(b)].gain;
   });
+  return {byCost, byGain};
+}
+
+// The swap pairs of one round: the cheapest removal with the best split
+// while the split gains more than the removal costs, each prototype in one
+// pair at most (the lower number first on ties).
+std::vector<Pair> swapPairs(const std::vector<double>& cost, const std::vector<ClassSplit>& splits) {
+  const int n = static_cast<int>(cost.size());
+  const auto [byCost, byGain] = candidateOrders(cost, splits);
   std::vector<bool> used(static_cast<std::size_t>(n), false);
   std::vector<Pair> pairs;
   std::size_t r = 0, s = 0;
@@ -739,13 +749,7 @@ constexpr int WideChoices = 3;
 constexpr double WideSearchSize = 5e6;  // cases x variables x prototypes
 std::vector<Pair> widePairs(const std::vector<double>& cost, const std::vector<ClassSplit>& splits) {
   const int n = static_cast<int>(cost.size());
-  std::vector<int> byCost(static_cast<std::size_t>(n)), byGain(static_cast<std::size_t>(n));
-  std::iota(byCost.begin(), byCost.end(), 0);
-  std::iota(byGain.begin(), byGain.end(), 0);
-  std::stable_sort(byCost.begin(), byCost.end(), [&](int a, int b) { return cost[static_cast<std::size_t>(a)] < cost[static_cast<std::size_t>(b)]; });
-  std::stable_sort(byGain.begin(), byGain.end(), [&](int a, int b) {
-    return splits[static_cast<std::size_t>(a)].gain > splits[static_cast<std::size_t>(b)].gain;
-  });
+  const auto [byCost, byGain] = candidateOrders(cost, splits);
   std::vector<Pair> pairs;
   std::vector<double> promise;
   for (int r = 0; r < std::min(n, WideChoices); ++r)

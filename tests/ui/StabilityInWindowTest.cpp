@@ -59,6 +59,9 @@ void screenshot(QWidget* w, const char* name) {
 
 TEST(StabilityInWindow, DialogProgressStopChartAndValuesFile) {
   auto ws = Workspace::create();
+  // A fixed seed: from the clock, about one study in thirty of three
+  // segments meets a poor local optimum in most of its fits.
+  ws->Rng.setSeedSource(std::make_unique<FixedSeedSource>(1));
   ScriptedPrompter ask;
   auto win = std::make_unique<TFMain>(*ws, ask);
   win->show();
