@@ -9,6 +9,7 @@
 #include "commands/DataReading.h"
 #include "commands/FileIO.h"
 #include "commands/ParamDialog.h"
+#include "commands/Profiles.h"
 #include "core/Limits.h"
 #include "core/NumberReader.h"
 
@@ -116,6 +117,8 @@ void open1Click(Context& ctx) {
       if (ws.NumCases % ws.BlockSize != 0)
         sh.message(std::string("#ofVars modulo BlockSize must be 0!") + LineBreak + "Repeat input.");
       sh.enableMenu(MenuItem::Parameterize1, true);
+      // The segments held belong to the data before.
+      enableSegmentItems(sh, false);
     }
   } else {
     // No file: the number of cases and variables stay those of the data

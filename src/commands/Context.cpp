@@ -1,6 +1,7 @@
 #include "commands/Context.h"
 
 #include "commands/ParamDialog.h"
+#include "commands/Profiles.h"
 
 namespace volmar {
 
@@ -47,7 +48,7 @@ void mainWindowCreated(Context& ctx) {
                         MenuItem::Frequencyofprototypesforpairofblocks1, MenuItem::Refineprototypes1})
     sh.enableMenu(item, false);
   // Segment profiles and their description: once segments exist.
-  for (MenuItem item : {MenuItem::Segmentprofiles1, MenuItem::Segmentdescription1}) sh.enableMenu(item, false);
+  enableSegmentItems(sh, false);
   // Stability by bootstrap.
   for (MenuItem item : {MenuItem::Stability1, MenuItem::Globalbootstrap1, MenuItem::Segmentsbootstrap1,
                         MenuItem::Stabilityvalues1})

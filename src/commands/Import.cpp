@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "commands/FileIO.h"
+#include "commands/Profiles.h"
 #include "commands/SaveFiles.h"
 #include "core/NumberFormat.h"
 #include "core/NumberReader.h"
@@ -561,6 +562,8 @@ void importSurveyData(Context& ctx, const SurveyFile& file, const ImportOptions&
     sh.message(std::string("#ofVars modulo BlockSize must be 0!") + LineBreak + "Repeat input.");
   ctx.names = std::move(d.names);
   sh.enableMenu(MenuItem::Parameterize1, true);
+  // The segments held belong to the data before.
+  enableSegmentItems(sh, false);
   sh.setStatus("Done.");
 }
 

@@ -78,6 +78,11 @@ std::string descriptionCsvText(const ProfileChart& chart) {
   return text;
 }
 
+void enableSegmentItems(Shell& sh, bool on) {
+  sh.enableMenu(MenuItem::Segmentprofiles1, on);
+  sh.enableMenu(MenuItem::Segmentdescription1, on);
+}
+
 void segmentprofiles1Click(Context& ctx) { ctx.shell.showSegmentProfiles(profileChart(ctx), ctx.profileThresholds); }
 
 void segmentdescription1Click(Context& ctx) {

@@ -29,6 +29,11 @@ struct ProfileChart {
   bool marker(int s, int v) const { return numbers.marker(s, v, thresholds); }
 };
 
+// Enables or disables Show > Segment profiles and File > Save > Segment
+// description: on once a training run, recall or refinement has given the
+// data segments, off again when other data come in.
+void enableSegmentItems(Shell& sh, bool on);
+
 // Throws CommandError unless the labels held were given to these data by
 // the last training run, recall or refinement with the current numbers of
 // prototypes and replications.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "commands/ClassifyingCommands.h"
+#include "commands/Profiles.h"
 #include "core/Distances.h"
 #include "core/Limits.h"
 
@@ -41,8 +42,7 @@ void recallClick(Context& ctx) {
     ws.LabelsPrototypes = n;
     ws.LabelsReplications = 1;
     ctx.names.labelledHere = true;
-    sh.enableMenu(MenuItem::Segmentprofiles1, true);
-    sh.enableMenu(MenuItem::Segmentdescription1, true);
+    enableSegmentItems(sh, true);
     // Stability by bootstrap.
     if (n >= 2) sh.enableMenu(MenuItem::Segmentsbootstrap1, true);
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/ClassifyingCommands.h"
+#include "commands/Profiles.h"
 #include "core/Distances.h"
 #include "core/FitMeasures.h"
 #include "core/FloatRounding.h"
@@ -308,8 +309,7 @@ void refineprototypes1Click(Context& ctx) {
   sh.beep();
   sh.setStatus("Done.");
   if (ws.LabelsPrototypes == n && ctx.names.labelledHere) {
-    sh.enableMenu(MenuItem::Segmentprofiles1, true);
-    sh.enableMenu(MenuItem::Segmentdescription1, true);
+    enableSegmentItems(sh, true);
   }
 }
 

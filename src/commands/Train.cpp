@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "commands/ClassifyingCommands.h"
+#include "commands/Profiles.h"
 #include "commands/RecordingShell.h"
 #include "commands/SubtClus.h"
 #include "core/Distances.h"
@@ -630,8 +631,7 @@ class TrainingRun {
     if (ws_.NumReplications > 1) sh_.enableMenu(MenuItem::Compareoverreplications1, true);
     sh_.enableMenu(MenuItem::Similarityofprototypes1, true);
     sh_.enableMenu(MenuItem::Refineprototypes1, true);
-    sh_.enableMenu(MenuItem::Segmentprofiles1, true);
-    sh_.enableMenu(MenuItem::Segmentdescription1, true);
+    enableSegmentItems(sh_, true);
     // Stability by bootstrap.
     if (ws_.NumPrototypes >= 2) sh_.enableMenu(MenuItem::Segmentsbootstrap1, true);
     if (ws_.KBlocks || ws_.KSamples)

@@ -91,6 +91,9 @@ TEST_F(Import, ReadsEveryShapeOfCsvFile) {
   for (const ShapeCase& c : cases) {
     SCOPED_TRACE(c.name);
     shell.messages.clear();
+    // Segments of the data before are not those of the new data.
+    shell.enableMenu(MenuItem::Segmentprofiles1, true);
+    shell.enableMenu(MenuItem::Segmentdescription1, true);
     ASSERT_TRUE(import(c.csv, [&](ImportOptions& o) {
       o.variables = c.variables;
       o.id = "id";
@@ -100,6 +103,8 @@ TEST_F(Import, ReadsEveryShapeOfCsvFile) {
     EXPECT_EQ(ctx.names.ids, c.ids);
     EXPECT_EQ(ctx.names.variables, c.variables);
     EXPECT_EQ(ctx.names.idName, "id");
+    EXPECT_FALSE(shell.enabled(MenuItem::Segmentprofiles1));
+    EXPECT_FALSE(shell.enabled(MenuItem::Segmentdescription1));
   }
 }
 

@@ -125,6 +125,15 @@ TEST(ProfilesWindow, EnabledOnceATrainingRunHasGivenTheDataSegments) {
   EXPECT_EQ(w->chart1()->chart().thresholds.absolute, 0.5);
   w->orderBox()->setCurrentIndex(1);
   EXPECT_TRUE(w->chart1()->chart().bySimilarity);
+  // Other data: the segments held are not theirs.
+  ask.dataDialogs.push_back([](TBtnRightDlg& d) {
+    d.Edit2->setText("4");
+    d.OKBtn->click();
+  });
+  ask.openFiles.push_back(VOLMAR_SAMPLE_DATA_DIR "/iris.dat");
+  win.action(M::Open1)->trigger();
+  EXPECT_FALSE(win.isReachable(M::Segmentprofiles1));
+  EXPECT_FALSE(win.isReachable(M::Segmentdescription1));
 }
 
 // Every panel's texts inside it and apart from each other, panels apart,
