@@ -222,21 +222,6 @@ namespace {
 constexpr long long ParallelWork = 1 << 20;
 constexpr int CasesPerTask = 1024;
 
-// Runs the winner search over every case with the prototypes held by
-// columns and calls onCase(c, winner, distance of the winner) once for every
-// case, in no particular order (possibly on several threads at once). The
-// winner's variable carries over from case to case, as the search requires;
-// it starts at prototype 1 so that it always names a prototype. Dist ends
-// holding the distances of the last case.
-//
-// On several threads each task takes a run of cases and starts its variable
-// at 0, "not known yet". A case whose distances are all at or above the
-// limit leaves the variable as it is, so the cases of a task before its
-// first found winner take the winner carried over from the task before; once
-// all tasks have ended those cases are done again, in task order, with that
-// carried-over winner (CaseDistance gives the kernel's distance bit for
-// bit). Every case therefore gets the winner and distance of the serial
-// loop.
 // The winner search over cases from..to (in order), with the winner's
 // variable k carried over as the plain loop carries it. Under the squared
 // Euclidean distance each case is first measured in float: where that shows
@@ -292,6 +277,21 @@ void nearestRun(const Workspace& ws, const detail::PrototypeColumns& cols, int f
   }
 }
 
+// Runs the winner search over every case with the prototypes held by
+// columns and calls onCase(c, winner, distance of the winner) once for every
+// case, in no particular order (possibly on several threads at once). The
+// winner's variable carries over from case to case, as the search requires;
+// it starts at prototype 1 so that it always names a prototype. Dist ends
+// holding the distances of the last case.
+//
+// On several threads each task takes a run of cases and starts its variable
+// at 0, "not known yet". A case whose distances are all at or above the
+// limit leaves the variable as it is, so the cases of a task before its
+// first found winner take the winner carried over from the task before; once
+// all tasks have ended those cases are done again, in task order, with that
+// carried-over winner (CaseDistance gives the kernel's distance bit for
+// bit). Every case therefore gets the winner and distance of the serial
+// loop.
 template <typename OnCase>
 void forEachNearest(Workspace& ws, OnCase onCase) {
   const int n = ws.NumPrototypes;

@@ -58,21 +58,21 @@ float boundBelow(double squared) { return static_cast<float>(std::sqrt(squared) 
 // above its own distance by the margin; a prototype whose bound does not is
 // measured on its own (CaseDistance, the kernel's distance bit for bit), and
 // only when one of those comes close does the case get the full search.
-// Labels and distances come out as AssignCases gives them; `bounds` receives
-// the bounds for the current prototypes.
+// Labels and distances come out as AssignCases gives them; `bounds`, unless
+// null, receives the bounds for the current prototypes.
 struct Prior {
   const std::vector<std::int8_t>& labels;
   const Bounds& bounds;
   std::vector<double> shift;  // 0-based prototypes, a hair above the move
 };
 double assignNear(const Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist,
-                  Bounds& bounds, const Prior* prior, int threads) {
+                  Bounds* bounds, const Prior* prior, int threads) {
   const int n = ws.NumPrototypes;
   const int cases = ws.NumCases;
   const auto stride = static_cast<std::size_t>(std::max(n, 0));
   labels.assign(static_cast<std::size_t>(cases), 0);
   dist.assign(static_cast<std::size_t>(cases), 0.0);
-  bounds.assign(static_cast<std::size_t>(cases) * stride, 0.0f);
+  if (bounds) bounds->assign(static_cast<std::size_t>(cases) * stride, 0.0f);
   if (n < 1 || cases < 1) return 0.0;
   detail::PrototypeColumns cols;
   cols.load(ws, n);
@@ -96,7 +96,7 @@ double assignNear(const Workspace& ws, std::vector<std::int8_t>& labels, std::ve
       }
     for (int c = first; c <= last; ++c) {
       const auto at = static_cast<std::size_t>(c - 1);
-      float* bound = bounds.data() + at * stride;
+      float* bound = bounds ? bounds->data() + at * stride : nullptr;
       if (prior) {
         const int a = prior->labels[at];
         const float* was = prior->bounds.data() + at * stride;
@@ -107,15 +107,15 @@ double assignNear(const Workspace& ws, std::vector<std::int8_t>& labels, std::ve
           if (j == a - 1) continue;
           const double low = static_cast<double>(was[j]) - prior->shift[static_cast<std::size_t>(j)];
           if (low > reach) {
-            bound[j] = static_cast<float>(low * (1 - 1e-6));
+            if (bound) bound[j] = static_cast<float>(low * (1 - 1e-6));
             continue;
           }
           const double dj = CaseDistance(ws, c, j + 1);
-          bound[j] = boundBelow(dj);
+          if (bound) bound[j] = boundBelow(dj);
           keep = std::sqrt(dj) > reach;
         }
         if (keep) {
-          bound[a - 1] = boundBelow(own);
+          if (bound) bound[a - 1] = boundBelow(own);
           k = a;
           labels[at] = static_cast<std::int8_t>(a);
           dist[at] = own;
@@ -126,7 +126,8 @@ double assignNear(const Workspace& ws, std::vector<std::int8_t>& labels, std::ve
       detail::FindNearestIn(d, n, k);
       labels[at] = static_cast<std::int8_t>(k);
       dist[at] = d[k - 1];
-      for (int j = 0; j < n; ++j) bound[j] = boundBelow(d[j]);
+      if (bound)
+        for (int j = 0; j < n; ++j) bound[j] = boundBelow(d[j]);
     }
   });
   double sum = 0;
@@ -155,8 +156,7 @@ std::vector<double> shiftFrom(const Workspace& ws, const std::vector<float>& bef
 
 double AssignCases(const Workspace& ws, std::vector<std::int8_t>& labels, std::vector<double>& dist,
                    int threads) {
-  Bounds bounds;
-  return assignNear(ws, labels, dist, bounds, nullptr, threads);
+  return assignNear(ws, labels, dist, nullptr, nullptr, threads);
 }
 
 int MoveToMeans(Workspace& ws, const std::vector<std::int8_t>& labels, const std::vector<double>& dist,
@@ -525,6 +525,25 @@ int SingleCaseMoves(Workspace& ws, std::vector<std::int8_t>& labels, int passes,
     away[static_cast<std::size_t>(k)] = std::sqrt(s) * (1 + 1e-9);
   };
   setAnchor();
+  // Whether a case of class k stays, its staying costing at most `staying`,
+  // when lowSq(j) is at most its squared distance to column j: then no
+  // class's cost of taking it in undercuts its staying.
+  auto cannotMove = [&](int k, double staying, const auto& lowSq) {
+    for (int j = 0; j < n; ++j) {
+      const int nj = size[static_cast<std::size_t>(j)];
+      if (j == k || nj == 0) continue;
+      if (!(nj / (nj + 1.0) * lowSq(j) > staying)) return false;
+    }
+    return true;
+  };
+  // Stores a look at case c of class k: below(j) at most its squared
+  // distance to column j, ownAbove at least that to its own column.
+  auto remember = [&](std::size_t c, const auto& below, double ownAbove, int k) {
+    float* low = near.data() + c * classes;
+    for (std::size_t j = 0; j < classes; ++j)
+      low[j] = static_cast<float>(std::max(0.0, std::sqrt(std::max(0.0, below(static_cast<int>(j)))) - away[j]) * (1 - 1e-6));
+    reach[c] = std::sqrt(ownAbove) * (1 + 1e-6) + away[static_cast<std::size_t>(k)];
+  };
   alignas(64) double d[detail::ColumnWidth];
   alignas(64) float f[detail::ColumnWidth];
   const double screenError = detail::ScreenError(nv);
@@ -549,45 +568,26 @@ int SingleCaseMoves(Workspace& ws, std::vector<std::int8_t>& labels, int passes,
       if (nk < 2) continue;
       if (known[c]) {
         const double up = reach[c] + away[static_cast<std::size_t>(k)];
-        const double staying = nk / (nk - 1.0) * up * up;
         const float* low = near.data() + c * classes;
-        bool stays = true;
-        for (std::size_t j = 0; j < classes && stays; ++j) {
-          const int nj = size[j];
-          if (j == static_cast<std::size_t>(k) || nj == 0) continue;
-          const double l = static_cast<double>(low[j]) - away[j];
-          stays = l > 0 && nj / (nj + 1.0) * l * l > staying;
-        }
-        if (stays) continue;
+        if (cannotMove(k, nk / (nk - 1.0) * up * up, [&](int j) {
+              const double l = static_cast<double>(low[j]) - away[static_cast<std::size_t>(j)];
+              return l > 0 ? l * l : -1.0;
+            }))
+          continue;
       }
       const float* x = ws.DataMatrix.row(static_cast<int>(c) + 1);
       known[c] = 1;
-      float* low = near.data() + c * classes;
       // A look in float first, at a fraction of the cost: it shows most
       // cases to stay, whatever its roundings.
       detail::ScreeningDistances(x, cols, f);
-      {
-        const double staying = nk / (nk - 1.0) * (f[k] * (1 + screenError) + detail::ScreenFloor);
-        bool stays = true;
-        for (int j = 0; j < n && stays; ++j) {
-          const int nj = size[static_cast<std::size_t>(j)];
-          if (j == k || nj == 0) continue;
-          stays = nj / (nj + 1.0) * (f[j] * (1 - screenError) - detail::ScreenFloor) > staying;
-        }
-        if (stays) {
-          for (std::size_t j = 0; j < classes; ++j) {
-            const double root = std::sqrt(std::max(0.0, f[j] * (1 - screenError) - detail::ScreenFloor));
-            low[j] = static_cast<float>(std::max(0.0, root - away[j]) * (1 - 1e-6));
-          }
-          reach[c] = std::sqrt(f[k] * (1 + screenError) + detail::ScreenFloor) * (1 + 1e-6) +
-                     away[static_cast<std::size_t>(k)];
-          continue;
-        }
+      const auto floatBelow = [&](int j) { return f[j] * (1 - screenError) - detail::ScreenFloor; };
+      const double floatAbove = f[k] * (1 + screenError) + detail::ScreenFloor;
+      if (cannotMove(k, nk / (nk - 1.0) * floatAbove, floatBelow)) {
+        remember(c, floatBelow, floatAbove, k);
+        continue;
       }
       detail::EuclideanDistances(x, cols, d);
-      for (std::size_t j = 0; j < classes; ++j)
-        low[j] = static_cast<float>(std::max(0.0, std::sqrt(d[j]) - away[j]) * (1 - 1e-6));
-      reach[c] = std::sqrt(d[k]) * (1 + 1e-6) + away[static_cast<std::size_t>(k)];
+      remember(c, [&](int j) { return d[j]; }, d[k], k);
       const double removal = nk / (nk - 1.0) * d[k];
       int to = -1;
       double best = std::numeric_limits<double>::infinity();
@@ -663,13 +663,9 @@ Descent descend(Workspace& ws, std::vector<std::int8_t>& labels, std::vector<dou
     for (int k = 1; k <= n; ++k)
       std::copy(ws.Prototypes.row(k), ws.Prototypes.row(k) + ws.NumVars, saved.data() + (k - 1) * MaxVars);
     const int refilled = MoveToMeans(ws, labels, dist, threads);
-    double next;
-    if (!labels.empty() && lower.size() == labels.size() * static_cast<std::size_t>(n)) {
-      const Prior prior{labels, lower, shiftFrom(ws, saved)};
-      next = assignNear(ws, nextLabels, nextDist, nextLower, &prior, threads);
-    } else {
-      next = assignNear(ws, nextLabels, nextDist, nextLower, nullptr, threads);
-    }
+    const bool bounded = !labels.empty() && lower.size() == labels.size() * static_cast<std::size_t>(n);
+    const Prior prior{labels, lower, bounded ? shiftFrom(ws, saved) : std::vector<double>()};
+    const double next = assignNear(ws, nextLabels, nextDist, &nextLower, bounded ? &prior : nullptr, threads);
     // Rounding of the means can leave a set no better than the last one (or
     // one that only trades cases at equal distances): the last one stays,
     // with its classes.
@@ -775,7 +771,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
   const int n = ws.NumPrototypes;
   const int nv = ws.NumVars;
   Bounds lower;  // assignNear's bounds for the current prototypes
-  double sum = assignNear(ws, out.labels, out.dist, lower, nullptr, threads);
+  double sum = assignNear(ws, out.labels, out.dist, &lower, nullptr, threads);
   report({RefineStep::Start, 0, 0, 0, out.dist});
   auto listed = [&](int i) { report({RefineStep::Iteration, out.iterations + i, 0, 0, out.dist}); };
   // The last iterations of a descent move the prototypes little; when a
@@ -800,7 +796,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
     std::vector<std::int8_t> labels;
     std::vector<double> dist;
     Bounds bounds;
-    double next = assignNear(ws, labels, dist, bounds, nullptr, threads);
+    double next = assignNear(ws, labels, dist, &bounds, nullptr, threads);
     const Descent d = descend(ws, labels, dist, bounds, next, SwapIterations, threads, nullptr);
     if (next < sum) {
       sum = next;
@@ -855,7 +851,7 @@ RefineResult RefinePrototypes(Workspace& ws, int limit, int threads,
     const int moved = SingleCaseMoves(ws, labels, MovePasses, SlowFall * sum);
     std::vector<double> dist;
     Bounds bounds;
-    const double next = moved == 0 ? sum : assignNear(ws, labels, dist, bounds, nullptr, threads);
+    const double next = moved == 0 ? sum : assignNear(ws, labels, dist, &bounds, nullptr, threads);
     if (!(next < sum)) {
       for (int k = 1; k <= n; ++k)
         std::copy(saved.data() + (k - 1) * MaxVars, saved.data() + (k - 1) * MaxVars + nv, ws.Prototypes.row(k));
